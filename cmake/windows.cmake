@@ -1,0 +1,87 @@
+# Windows build (MinGW-w64): the product, the stand-in player and the tests
+# that run under Wine through scripts/wine-run.
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+set(WINE_PREFIX_DIR ${CMAKE_SOURCE_DIR}/build/wineprefix CACHE PATH "Wine prefix shared by the Windows builds")
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/scripts/wine-run --prefix ${WINE_PREFIX_DIR})
+
+set(PRODUCT_FLAGS ${TAVELUND_WARNINGS} -fno-exceptions -fno-rtti -ffunction-sections -fdata-sections)
+set(STATIC_LINK -static -static-libgcc -static-libstdc++)
+set(SECURE_LINK -Wl,--dynamicbase -Wl,--nxcompat)
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  list(APPEND SECURE_LINK -Wl,--high-entropy-va)
+endif()
+set(SYSTEM_LIBS user32 gdi32 comctl32 shell32 advapi32 ole32 kernel32)
+
+add_library(tavelund_core STATIC ${CORE_SOURCES})
+target_include_directories(tavelund_core PUBLIC ${TAVELUND_INCLUDES})
+target_compile_options(tavelund_core PRIVATE ${PRODUCT_FLAGS})
+
+add_library(tavelund_shell STATIC ${SHELL_SOURCES})
+target_include_directories(tavelund_shell PUBLIC ${TAVELUND_INCLUDES})
+target_compile_options(tavelund_shell PRIVATE ${PRODUCT_FLAGS})
+target_link_libraries(tavelund_shell PUBLIC tavelund_core ${SYSTEM_LIBS})
+
+# Resources: an OBJECT library, so the templates reach every exe that links it.
+add_library(tavelund_resources OBJECT ${CMAKE_SOURCE_DIR}/resources/tavelund.rc)
+target_include_directories(tavelund_resources PRIVATE ${CMAKE_SOURCE_DIR}/resources)
+set_source_files_properties(${CMAKE_SOURCE_DIR}/resources/tavelund.rc PROPERTIES
+  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/ids.h;${CMAKE_SOURCE_DIR}/resources/tavelund.manifest;${CMAKE_SOURCE_DIR}/resources/tavelund.ico")
+
+add_executable(Tavelund WIN32 ${CMAKE_SOURCE_DIR}/src/app/entry_win32.cpp $<TARGET_OBJECTS:tavelund_resources>)
+target_compile_options(Tavelund PRIVATE ${PRODUCT_FLAGS})
+target_link_options(Tavelund PRIVATE ${STATIC_LINK} ${SECURE_LINK} -s -Wl,--gc-sections)
+target_link_libraries(Tavelund PRIVATE tavelund_shell)
+
+# The stand-in for the player and its recording plug-in.
+file(GLOB STANDIN_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/standin/*.cpp)
+if(STANDIN_SOURCES)
+  add_executable(standin-player WIN32 ${STANDIN_SOURCES})
+  target_include_directories(standin-player PRIVATE ${TAVELUND_INCLUDES})
+  target_compile_options(standin-player PRIVATE ${TAVELUND_WARNINGS})
+  target_link_options(standin-player PRIVATE ${STATIC_LINK} ${SECURE_LINK})
+  target_link_libraries(standin-player PRIVATE ${SYSTEM_LIBS})
+endif()
+
+# Size report after every build of the product.
+add_custom_target(sizes ALL
+  COMMAND ${CMAKE_COMMAND} -E echo "Binary sizes (${CMAKE_SYSTEM_PROCESSOR}):"
+  COMMAND ls -l $<TARGET_FILE:Tavelund> ${CMAKE_BINARY_DIR}/standin-player.exe
+  DEPENDS Tavelund
+  VERBATIM)
+
+# GoogleTest from the sources the Debian package installs.
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+include(GoogleTest)
+
+set(TEST_LINK ${STATIC_LINK})
+
+# In-process tests of the shell against the real platform.
+file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
+if(WIN_TEST_SOURCES)
+  add_executable(win_tests ${WIN_TEST_SOURCES} $<TARGET_OBJECTS:tavelund_resources>)
+  target_include_directories(win_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+  target_compile_options(win_tests PRIVATE ${TAVELUND_WARNINGS})
+  target_link_options(win_tests PRIVATE ${TEST_LINK})
+  target_link_libraries(win_tests PRIVATE tavelund_shell gtest)
+  gtest_discover_tests(win_tests DISCOVERY_MODE PRE_TEST TEST_PREFIX "win." DISCOVERY_TIMEOUT 120
+    PROPERTIES TIMEOUT 300)
+endif()
+
+# Whole-process tests: Tavelund.exe with the stand-in player.
+file(GLOB E2E_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
+if(E2E_TEST_SOURCES)
+  add_executable(e2e_tests ${E2E_TEST_SOURCES})
+  target_include_directories(e2e_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests ${TAVELUND_INCLUDES})
+  target_compile_options(e2e_tests PRIVATE ${TAVELUND_WARNINGS})
+  target_link_options(e2e_tests PRIVATE ${TEST_LINK})
+  target_link_libraries(e2e_tests PRIVATE gtest ${SYSTEM_LIBS})
+  add_dependencies(e2e_tests Tavelund)
+  if(TARGET standin-player)
+    add_dependencies(e2e_tests standin-player)
+  endif()
+  gtest_discover_tests(e2e_tests DISCOVERY_MODE PRE_TEST TEST_PREFIX "e2e." DISCOVERY_TIMEOUT 120
+    PROPERTIES TIMEOUT 600)
+endif()

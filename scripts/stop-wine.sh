@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Stops the wineserver of the project's prefix and the private Xvfb, if any.
+cd "$(dirname "${BASH_SOURCE[0]}")/.." || exit 0
+prefix=${1:-build/wineprefix}
+if [ -d "$prefix" ]; then
+  WINEPREFIX=$(cd "$prefix" && pwd) /usr/lib/wine/wineserver -k </dev/null >/dev/null 2>&1 || true
+fi
+state=$(dirname "$prefix")
+if [ -f "$state/xvfb.pid" ]; then
+  kill "$(cat "$state/xvfb.pid")" 2>/dev/null || true
+  rm -f "$state/xvfb.pid" "$state/xvfb.display"
+fi

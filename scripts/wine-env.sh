@@ -1,0 +1,69 @@
+# Shared by wine-run and the run/screenshot scripts; sourced, not executed.
+# Expects WINEPREFIX and the Wine variables to be exported already.
+
+if [ -x /usr/lib/wine/wine64 ]; then WINE_LOADER=/usr/lib/wine/wine64; else WINE_LOADER=wine64; fi
+WINESERVER=/usr/lib/wine/wineserver
+[ -x "$WINESERVER" ] || WINESERVER=wineserver
+
+# wine_ensure_display STATE_DIR: keeps DISPLAY, or starts (once) a private Xvfb
+# whose display number and pid are kept in STATE_DIR/../xvfb.*
+wine_ensure_display() {
+  local state="$1/.." 
+  if [ -n "${DISPLAY:-}" ] && [ -z "${TAVELUND_PRIVATE_X:-}" ]; then return; fi
+  (
+    flock 8
+    local num pid
+    if [ -f "$state/xvfb.display" ] && [ -f "$state/xvfb.pid" ]; then
+      num=$(cat "$state/xvfb.display"); pid=$(cat "$state/xvfb.pid")
+      if kill -0 "$pid" 2>/dev/null && [ -e "/tmp/.X11-unix/X$num" ]; then exit 0; fi
+    fi
+    num=90
+    while [ -e "/tmp/.X11-unix/X$num" ] || [ -e "/tmp/.X$num-lock" ]; do num=$((num + 1)); done
+    Xvfb ":$num" -screen 0 1024x768x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
+    echo $! > "$state/xvfb.pid"
+    echo "$num" > "$state/xvfb.display"
+    for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$num" ] && break; sleep 0.05; done
+  ) 8>"$state/xvfb.lock"
+  export DISPLAY=":$(cat "$state/xvfb.display")"
+}
+
+# The Wine build in use; a prefix made by another build must be made again.
+wine_signature() { ls /usr/lib/wine 2>/dev/null | tr '\n' ' '; wine --version 2>/dev/null; }
+
+# wine_ensure_prefix DIR: makes the prefix on first use, serialised with flock
+# because ctest starts several wrappers at once.
+wine_ensure_prefix() {
+  local prefix="$1"
+  (
+    flock 9
+    local sig; sig=$(wine_signature)
+    if [ -f "$prefix/.tavelund-ready" ] && [ "$(cat "$prefix/.tavelund-ready")" = "$sig" ]; then
+      # Keep a server alive so later processes start in tens of milliseconds.
+      "$WINESERVER" -p30 </dev/null >/dev/null 2>&1 || true
+      exit 0
+    fi
+    "$WINESERVER" -k </dev/null >/dev/null 2>&1 || true
+    find "$prefix" -mindepth 1 -maxdepth 1 ! -name '.lock' -exec rm -rf {} +
+    "$WINESERVER" -p30 </dev/null >/dev/null 2>&1 || true
+    local reg="$WINE_LOADER reg"
+    # The first process runs Wine's own initialisation of the prefix.
+    $reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f </dev/null >/dev/null 2>&1
+    $reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f </dev/null >/dev/null 2>&1
+    $reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
+    $reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f </dev/null >/dev/null 2>&1
+    # Z: maps the Linux root so programs can be started from the build tree;
+    # it is reported as a network drive so no fixed-drive search crawls it.
+    $reg add 'HKLM\Software\Wine\Drives' /v 'z:' /d network /f </dev/null >/dev/null 2>&1
+    # Caption-button glyphs: Debian's Wine does not load its own font folder.
+    mkdir -p "$prefix/drive_c/windows/Fonts"
+    for f in /usr/share/wine/fonts/*.ttf; do
+      [ -e "$f" ] && ln -sf "$f" "$prefix/drive_c/windows/Fonts/"
+    done
+    # User folders are links into $HOME in a new prefix: make them plain folders.
+    find "$prefix/drive_c/users" -mindepth 2 -maxdepth 2 -type l 2>/dev/null | while read -r l; do
+      rm -f "$l"; mkdir -p "$l"
+    done
+    echo "$sig" > "$prefix/.tavelund-ready"
+    "$WINESERVER" -p30 </dev/null >/dev/null 2>&1 || true
+  ) 9>"$prefix/.lock"
+}

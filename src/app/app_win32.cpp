@@ -1,0 +1,83 @@
+#include "app/app_win32.h"
+
+#include "app/main_dialog_win32.h"
+#include "app/startup.h"
+#include "resources/ids.h"
+#include "resources/strings.h"
+
+char settingsPath[MAX_PATH + 1] = "";
+const char emptyString[1] = "";
+HINSTANCE appInstance = nullptr;
+ATOM sizePropertyAtom = 0;
+
+namespace {
+const int kDialogWindowExtra = DLGWINDOWEXTRA;
+
+int RunMessageLoop(HWND dialog) {
+  MSG message;
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    if (IsDialogMessageA(dialog, &message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  return static_cast<int>(message.wParam);
+}
+}  // namespace
+
+void InitSettingsPath(const char* modulePath) {
+  DeriveSettingsPath(settingsPath, sizeof settingsPath, modulePath);
+}
+
+int RegisterMainClass(HINSTANCE instance) {
+  WNDCLASSEXA windowClass = {};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = DefDlgProcA;
+  windowClass.cbWndExtra = kDialogWindowExtra;
+  windowClass.hInstance = instance;
+  windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_APP));
+  windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  windowClass.lpszClassName = STR_MAIN_CLASS;
+  windowClass.hIconSm = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_APP), IMAGE_ICON,
+                                                      GetSystemMetrics(SM_CXSMICON),
+                                                      GetSystemMetrics(SM_CYSMICON), 0));
+  if (RegisterClassExA(&windowClass)) return 1;
+  return GetLastError() == ERROR_CLASS_ALREADY_EXISTS ? 1 : 0;
+}
+
+int TavelundMain(HINSTANCE instance, const char* /*commandTail*/, int showCommand) {
+  appInstance = instance;
+  HWND running = FindWindowA(STR_MAIN_CLASS, nullptr);
+  if (running) {
+    ShowWindow(running, SW_SHOWNORMAL);
+    SetForegroundWindow(running);
+    return 0;
+  }
+  sizePropertyAtom = AddAtomA(STR_SIZE_PROPERTY);
+
+  // A path longer than the buffer could not name this program: keep the
+  // settings beside it only when the whole path fits.
+  char modulePath[MAX_PATH + 1] = "";
+  DWORD length = GetModuleFileNameA(instance, modulePath, sizeof modulePath);
+  if (length > 0 && length < sizeof modulePath) InitSettingsPath(modulePath);
+
+  RegisterMainClass(instance);
+  int exitCode = 0;
+  HWND dialog = CreateMainDialog(instance);
+  if (dialog) {
+    ShowWindow(dialog, showCommand);
+    UpdateWindow(dialog);
+    exitCode = RunMessageLoop(dialog);
+  }
+  DeleteAtom(sizePropertyAtom);
+  return exitCode;
+}
+
+int ProcessEntry() {
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  GetStartupInfoA(&startup);
+  int showCommand = (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : SW_SHOWDEFAULT;
+  const char* tail = CommandTail(GetCommandLineA());
+  return TavelundMain(GetModuleHandleA(nullptr), tail, showCommand);
+}

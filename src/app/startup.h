@@ -1,0 +1,15 @@
+// Start-up decisions that need no platform: the command tail and the path of
+// the settings file.
+#pragma once
+#include <cstddef>
+
+// The command line with the program name and the blanks after it skipped.
+// A quoted name ends at the next quote (no closing quote: the empty end).
+// Bytes of 128 and above count as blanks, as the signed-char comparison of
+// the original start-up code did.
+const char* CommandTail(const char* commandLine);
+
+// The settings file lies beside the program: its path is the module path
+// with the file name's extension replaced by "INI". Returns 1 when the whole
+// path fitted into capacity bytes.
+int DeriveSettingsPath(char* settingsPath, size_t capacity, const char* modulePath);

@@ -1,0 +1,58 @@
+#include "schedule/schedule.h"
+
+#include "text/text.h"
+
+const int32_t AudioParamTable[8] = {48, 56, 64, 96, 128, 192, 22050, 44100};
+
+int32_t BitrateOf(const ScheduleEntry* entry) {
+  int32_t index = entry->bitrateIndex;
+  if (index < 0 || index >= BITRATE_COUNT) index = DEFAULT_BITRATE_INDEX;
+  return AudioParamTable[index];
+}
+
+int32_t SampleRateOf(const ScheduleEntry* entry) {
+  int32_t index = entry->sampleRateIndex;
+  if (index < 0 || index >= SAMPLE_RATE_COUNT) index = DEFAULT_SAMPLE_RATE_INDEX;
+  return AudioParamTable[BITRATE_COUNT + index];
+}
+
+// Hand-edited settings may hold any numbers: wrap like 32-bit arithmetic
+// instead of overflowing.
+int32_t HmsToSeconds(int32_t hours, int32_t minutes, int32_t seconds) {
+  uint32_t total = static_cast<uint32_t>(hours) * 3600u + static_cast<uint32_t>(minutes) * 60u +
+                   static_cast<uint32_t>(seconds);
+  return static_cast<int32_t>(total);
+}
+
+void SecondsToHms(int32_t seconds, int32_t* hours, int32_t* minutes, int32_t* secs) {
+  *hours = seconds / 3600;
+  *minutes = (seconds / 60) % 60;
+  *secs = seconds % 60;
+}
+
+int ParseScheduleLine(char* line, ScheduleTimes* times, ScheduleEntry* entry) {
+  char* parameters = SplitAtChar(line, '|');
+  int32_t* n = times->numbers;
+  const ScanTarget timeTargets[] = {
+      ScanInt(&n[0]), ScanInt(&n[1]), ScanInt(&n[2]), ScanInt(&n[3]), ScanInt(&n[4]), ScanInt(&n[5]),
+      ScanText(entry->outputPattern, sizeof entry->outputPattern)};
+  ScanRecord(line, "%d:%d:%d %d:%d:%d %s", timeTargets, 7);
+  entry->startSeconds = HmsToSeconds(n[0], n[1], n[2]);
+  entry->endSeconds = HmsToSeconds(n[3], n[4], n[5]);
+  if (parameters) {
+    const ScanTarget parameterTargets[] = {ScanInt(&entry->bitrateIndex), ScanInt(&entry->sampleRateIndex),
+                                           ScanInt(&entry->dayMask),
+                                           ScanInt(reinterpret_cast<int32_t*>(&entry->flags))};
+    ScanRecord(parameters, "%d %d %d %d", parameterTargets, 4);
+  }
+  return entry->outputPattern[0] != '\0';
+}
+
+int FormatScheduleLine(const ScheduleEntry* entry, char* line, size_t capacity) {
+  int32_t h1, m1, s1, h2, m2, s2;
+  SecondsToHms(entry->startSeconds, &h1, &m1, &s1);
+  SecondsToHms(entry->endSeconds, &h2, &m2, &s2);
+  return FormatText(line, capacity, "%d:%d:%d %d:%d:%d %s|%d %d %d %d", h1, m1, s1, h2, m2, s2,
+                    entry->outputPattern, entry->bitrateIndex, entry->sampleRateIndex, entry->dayMask,
+                    static_cast<int>(entry->flags));
+}

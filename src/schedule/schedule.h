@@ -1,0 +1,51 @@
+// The schedule entry record, the clock conversions and the settings line
+// format of one entry. Portable: the list's storage lives in schedule_win32.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+enum { PATH_CAPACITY = 260, SCHEDULE_LINE_CAPACITY = 340 };
+
+enum ScheduleFlags : uint32_t {
+  FLAG_MP3_PARAMS = 1,  // hand bitrate, sample rate and channels to the plug-in
+  FLAG_MONO = 2,        // else stereo
+};
+
+struct ScheduleEntry {
+  ScheduleEntry* next;
+  int32_t startSeconds;  // seconds since local midnight
+  int32_t endSeconds;    // window is [start, end), over midnight when start >= end
+  int32_t dayMask;       // bit d = weekday d (0 = Sunday); every day is stored as -1
+  uint32_t flags;
+  int32_t sampleRateIndex;  // 0 = 22050 Hz, 1 = 44100 Hz
+  int32_t bitrateIndex;     // 0..5 = 48, 56, 64, 96, 128, 192 kbit/s
+  uint8_t recording;        // set while the scheduler runs this entry; never stored
+  char outputPattern[PATH_CAPACITY];
+};
+
+// 48, 56, 64, 96, 128, 192 kbit/s, then 22050 and 44100 Hz.
+extern const int32_t AudioParamTable[8];
+enum { BITRATE_COUNT = 6, SAMPLE_RATE_COUNT = 2, DEFAULT_BITRATE_INDEX = 4, DEFAULT_SAMPLE_RATE_INDEX = 1 };
+
+// Bitrate and sample rate of an entry. An index outside the table (a
+// hand-edited settings file, or -1 from the editor when no button was checked)
+// falls back to 128 kbit/s and 44100 Hz instead of reading past the table.
+int32_t BitrateOf(const ScheduleEntry* entry);
+int32_t SampleRateOf(const ScheduleEntry* entry);
+
+int32_t HmsToSeconds(int32_t hours, int32_t minutes, int32_t seconds);
+void SecondsToHms(int32_t seconds, int32_t* hours, int32_t* minutes, int32_t* secs);
+
+// The six time numbers of a schedule line. A load keeps one of these for all
+// lines, so numbers a damaged line does not reach keep the previous line's.
+struct ScheduleTimes {
+  int32_t numbers[6];
+};
+
+// Parses one [MP3Schedule] value into entry (times, pattern and the four
+// parameter numbers). line is changed in place (cut at its first "|").
+// Returns 1 when the entry is worth keeping (non-empty pattern), else 0.
+int ParseScheduleLine(char* line, ScheduleTimes* times, ScheduleEntry* entry);
+// Formats entry as "H:M:S H:M:S PATTERN|B R D F" into line (bounded).
+// Returns 1 when the whole line fitted.
+int FormatScheduleLine(const ScheduleEntry* entry, char* line, size_t capacity);

@@ -1,0 +1,70 @@
+#include "scheduler/naming_win32.h"
+
+#include <windows.h>
+
+#include "schedule/schedule.h"
+#include "scheduler/naming.h"
+#include "text/text.h"
+
+int ExpandFileNamePattern(char* output, const char* pattern, const char* weekdayNames) {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  LocalTimeFields time{now.wYear, now.wMonth, now.wDay, now.wDayOfWeek, now.wHour, now.wMinute, now.wSecond};
+  return ExpandPatternAt(output, PATH_CAPACITY, pattern, weekdayNames, &time);
+}
+
+int EnsureDirectoryPath(const char* path) {
+  char prefix[PATH_CAPACITY];
+  // A path no 260-byte buffer holds names no directory this program can use.
+  if (!CopyText(prefix, sizeof prefix, path)) return 0;
+  int directoryLength = DirectoryPartLength(path);
+  if (directoryLength >= 0) {
+    prefix[directoryLength] = '\0';
+    if (PathKind(prefix) == 2) return 1;
+  }
+  int level = FirstCreatableLevel(path);
+  if (level < 0) return 0;
+  for (int end = NextLevelEnd(path, level); end >= 0; end = NextLevelEnd(path, end + 1)) {
+    CopyTextN(prefix, sizeof prefix, path, static_cast<size_t>(end));
+    if (PathKind(prefix) == 2) continue;
+    AppendText(prefix, sizeof prefix, "\\");
+    if (!CreateDirectoryA(prefix, nullptr)) return 0;
+  }
+  return 1;
+}
+
+namespace {
+
+// Any entry, a folder too, makes a name unusable for a new recording.
+bool NameTaken(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
+
+}  // namespace
+
+int MakeUniqueFileNameWithin(char* path, int lastCounter) {
+  if (!NameTaken(path)) return 1;
+  char original[PATH_CAPACITY];
+  if (!CopyText(original, sizeof original, path)) return 0;
+  // Every candidate comes from the original name, so counters never pile up.
+  for (int counter = 1; counter <= lastCounter; ++counter) {
+    if (!UniqueNameCandidate(path, PATH_CAPACITY, original, counter)) break;
+    if (!NameTaken(path)) return 1;
+  }
+  CopyText(path, PATH_CAPACITY, original);
+  return 0;
+}
+
+int MakeUniqueFileName(char* path) { return MakeUniqueFileNameWithin(path, UNIQUE_NAME_LIMIT); }
+
+int FileExists(const char* path) {
+  DWORD attributes = GetFileAttributesA(path);
+  if (attributes == INVALID_FILE_ATTRIBUTES) return 0;
+  return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? 0 : 1;
+}
+
+int PathKind(const char* path) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(path, &found);
+  if (search == INVALID_HANDLE_VALUE) return 0;
+  FindClose(search);
+  return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? 2 : 1;
+}

@@ -1,0 +1,31 @@
+// Output file naming on the file system: the pattern expanded with the local
+// clock, the directories of a path created, a clash-free name, and the two
+// small existence tests the player launch uses as well.
+#pragma once
+
+// Expands pattern with the local time (read once) into output, a 260-byte
+// buffer. Returns 1 when every code was known, 0 when "-Err-" stands for one.
+int ExpandFileNamePattern(char* output, const char* pattern, const char* weekdayNames);
+
+// Makes sure the directory part of path exists, creating missing levels from
+// the root outwards. Returns 1 when it exists afterwards; 0 for a path of no
+// accepted form or a level that could not be made (levels made before stay).
+int EnsureDirectoryPath(const char* path);
+
+// Turns path (a 260-byte buffer) into a name nothing exists under yet by
+// inserting "(1)", "(2)", ... before the extension; unchanged when already
+// free. Returns 1 when path names a free entry; 0 when none was found within
+// UNIQUE_NAME_LIMIT counters or the name cannot grow, path then holds the
+// original (taken) name and must not be recorded to.
+enum { UNIQUE_NAME_LIMIT = 9999 };
+int MakeUniqueFileName(char* path);
+// The same with the last counter to try given.
+int MakeUniqueFileNameWithin(char* path, int lastCounter);
+
+// 1 when a file (not a directory) exists at path, from its attributes: a file
+// that is locked or cannot be read still exists.
+int FileExists(const char* path);
+
+// 0 when nothing matches path, 2 when the first match is a directory, 1 when
+// it is anything else.
+int PathKind(const char* path);
