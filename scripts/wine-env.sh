@@ -19,7 +19,7 @@ wine_ensure_display() {
     fi
     num=90
     while [ -e "/tmp/.X11-unix/X$num" ] || [ -e "/tmp/.X$num-lock" ]; do num=$((num + 1)); done
-    Xvfb ":$num" -screen 0 1024x768x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
+    Xvfb ":$num" -screen 0 1024x768x24 -nolisten tcp </dev/null >/dev/null 2>&1 8>&- &
     echo $! > "$state/xvfb.pid"
     echo "$num" > "$state/xvfb.display"
     for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$num" ] && break; sleep 0.05; done
@@ -32,6 +32,9 @@ wine_signature() { ls /usr/lib/wine 2>/dev/null | tr '\n' ' '; wine --version 2>
 
 # wine_ensure_prefix DIR: makes the prefix on first use, serialised with flock
 # because ctest starts several wrappers at once.
+# reg add without keeping the prefix lock open in Wine's background processes.
+reg_add_quiet() { "$WINE_LOADER" reg add "$@" /f </dev/null >/dev/null 2>&1 9>&- || true; }
+
 wine_ensure_prefix() {
   local prefix="$1"
   (
@@ -39,21 +42,20 @@ wine_ensure_prefix() {
     local sig; sig=$(wine_signature)
     if [ -f "$prefix/.tavelund-ready" ] && [ "$(cat "$prefix/.tavelund-ready")" = "$sig" ]; then
       # Keep a server alive so later processes start in tens of milliseconds.
-      "$WINESERVER" -p30 </dev/null >/dev/null 2>&1 || true
+      "$WINESERVER" -p30 </dev/null >/dev/null 2>&1 9>&- || true
       exit 0
     fi
-    "$WINESERVER" -k </dev/null >/dev/null 2>&1 || true
+    "$WINESERVER" -k </dev/null >/dev/null 2>&1 9>&- || true
     find "$prefix" -mindepth 1 -maxdepth 1 ! -name '.lock' -exec rm -rf {} +
-    "$WINESERVER" -p30 </dev/null >/dev/null 2>&1 || true
-    local reg="$WINE_LOADER reg"
+    "$WINESERVER" -p30 </dev/null >/dev/null 2>&1 9>&- || true
     # The first process runs Wine's own initialisation of the prefix.
-    $reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f </dev/null >/dev/null 2>&1
-    $reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f </dev/null >/dev/null 2>&1
-    $reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
-    $reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f </dev/null >/dev/null 2>&1
+    reg_add_quiet 'HKCU\Software\Wine\Explorer' /v Desktop /d Default
+    reg_add_quiet 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768
+    reg_add_quiet 'HKCU\Software\Wine\X11 Driver' /v Managed /d N
+    reg_add_quiet 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N
     # Z: maps the Linux root so programs can be started from the build tree;
     # it is reported as a network drive so no fixed-drive search crawls it.
-    $reg add 'HKLM\Software\Wine\Drives' /v 'z:' /d network /f </dev/null >/dev/null 2>&1
+    reg_add_quiet 'HKLM\Software\Wine\Drives' /v 'z:' /d network
     # Caption-button glyphs: Debian's Wine does not load its own font folder.
     mkdir -p "$prefix/drive_c/windows/Fonts"
     for f in /usr/share/wine/fonts/*.ttf; do
@@ -64,6 +66,6 @@ wine_ensure_prefix() {
       rm -f "$l"; mkdir -p "$l"
     done
     echo "$sig" > "$prefix/.tavelund-ready"
-    "$WINESERVER" -p30 </dev/null >/dev/null 2>&1 || true
+    "$WINESERVER" -p30 </dev/null >/dev/null 2>&1 9>&- || true
   ) 9>"$prefix/.lock"
 }

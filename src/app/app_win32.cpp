@@ -5,7 +5,7 @@
 #include "resources/ids.h"
 #include "resources/strings.h"
 
-char settingsPath[MAX_PATH + 1] = "";
+char settingsPath[MAX_PATH + 8] = "";
 const char emptyString[1] = "";
 HINSTANCE appInstance = nullptr;
 ATOM sizePropertyAtom = 0;

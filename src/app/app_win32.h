@@ -6,7 +6,7 @@
 
 // Full path of the settings file beside the program (a MAX_PATH-sized buffer
 // so any path Windows can start a program from fits).
-extern char settingsPath[MAX_PATH + 1];
+extern char settingsPath[MAX_PATH + 8];
 // Always empty: the empty default and the empty window text.
 extern const char emptyString[1];
 extern HINSTANCE appInstance;

@@ -1,0 +1,115 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "app/main_view.h"
+#include "app/startup.h"
+#include "resources/strings.h"
+
+namespace {
+
+TEST(CommandTail, SkipsTheProgramName) {
+  EXPECT_STREQ(CommandTail("\"C:\\Program Files\\T\\Tavelund.exe\"   -x"), "-x");
+  EXPECT_STREQ(CommandTail("Tavelund.exe"), "");
+  EXPECT_STREQ(CommandTail("Tavelund.exe  a b"), "a b");
+  EXPECT_STREQ(CommandTail("\"C:\\no closing quote"), "");
+  EXPECT_STREQ(CommandTail(""), "");
+  // Bytes from 128 up count as blanks, so a Korean word after the name is skipped.
+  EXPECT_STREQ(CommandTail("prog \xB3\xEC\xC0\xBD x"), "x");
+}
+
+std::string SettingsFor(const char* module, size_t capacity = 300) {
+  char path[300];
+  int whole = DeriveSettingsPath(path, capacity, module);
+  return std::string(path) + (whole ? "" : "<cut>");
+}
+
+TEST(SettingsPath, ReplacesTheFileNamesExtension) {
+  EXPECT_EQ(SettingsFor("C:\\Rec\\sched.exe"), "C:\\Rec\\sched.INI");
+  EXPECT_EQ(SettingsFor("C:\\Users\\kim.lee\\Tools\\Tavelund.exe"), "C:\\Users\\kim.lee\\Tools\\Tavelund.INI");
+  EXPECT_EQ(SettingsFor("C:\\Apps\\rec.all\\prog.exe"), "C:\\Apps\\rec.all\\prog.INI");
+  EXPECT_EQ(SettingsFor("C:\\Apps\\rec.all\\prog"), "C:\\Apps\\rec.all\\prog.INI");
+  EXPECT_EQ(SettingsFor("C:\\nodot"), "C:\\nodot.INI");
+}
+
+TEST(SettingsPath, ReportsAPathThatDoesNotFit) {
+  std::string cut = SettingsFor("C:\\abc.exe", 8);
+  EXPECT_EQ(cut.substr(cut.size() - 5), "<cut>");
+  EXPECT_LE(cut.size() - 5, 7u);
+}
+
+ScheduleEntry Entry(int start, int end, const char* pattern, bool recording) {
+  ScheduleEntry e = {};
+  e.startSeconds = start;
+  e.endSeconds = end;
+  e.recording = recording ? 1 : 0;
+  std::strcpy(e.outputPattern, pattern);
+  return e;
+}
+
+TEST(ListLine, ShowsTimesMarkAndPattern) {
+  char line[LIST_LINE_CAPACITY];
+  ScheduleEntry idle = Entry(8 * 3600 + 5, 9 * 3600 + 30 * 60, "D:\\Rec\\a.mp3", false);
+  EXPECT_EQ(FormatListLine(line, sizeof line, &idle), 1);
+  EXPECT_EQ(std::string(line), "08:00:05 - 09:30:00 " STR_MARK_IDLE " D:\\Rec\\a.mp3");
+  ScheduleEntry busy = Entry(23 * 3600, 3600, "x", true);
+  FormatListLine(line, sizeof line, &busy);
+  EXPECT_EQ(std::string(line), "23:00:00 - 01:00:00 " STR_MARK_RECORDING " x");
+}
+
+TEST(ListLine, WholeLongestPatternFits) {
+  std::string pattern(PATH_CAPACITY - 1, 'p');
+  ScheduleEntry e = Entry(0, 1, pattern.c_str(), false);
+  char line[LIST_LINE_CAPACITY];
+  EXPECT_EQ(FormatListLine(line, sizeof line, &e), 1);
+  EXPECT_NE(std::string(line).find(pattern), std::string::npos);
+}
+
+TEST(ListLine, CutLinesEndInEllipsisOnACharacterBoundary) {
+  // Korean text throughout, so a byte cut would split a character.
+  std::string pattern;
+  while (pattern.size() < PATH_CAPACITY - 2) pattern += "\xB3\xEC";
+  ScheduleEntry e = Entry(0, 1, pattern.c_str(), false);
+  for (size_t capacity : {40u, 41u, 42u, 43u}) {
+    char line[LIST_LINE_CAPACITY];
+    std::memset(line, 'Z', sizeof line);
+    EXPECT_EQ(FormatListLine(line, capacity, &e), 0);
+    std::string text(line);
+    ASSERT_LT(text.size(), capacity);
+    ASSERT_GE(text.size(), 3u);
+    EXPECT_EQ(text.substr(text.size() - 3), "...");
+    // Everything before the ellipsis is whole characters: the Korean part has even length.
+    std::string body = text.substr(0, text.size() - 3);
+    size_t korean = body.size() - body.find('\xB3');
+    EXPECT_EQ(korean % 2, 0u) << capacity;
+    EXPECT_EQ(line[capacity], 'Z') << "wrote past the buffer";
+  }
+}
+
+TEST(TitleClock, AppendsThenReplacesTheClock) {
+  char title[TITLE_CAPACITY] = STR_MAIN_TITLE;
+  UpdateTitleClock(title, sizeof title, 21, 5, 9);
+  EXPECT_EQ(std::string(title), STR_MAIN_TITLE " - 21:05:09");
+  UpdateTitleClock(title, sizeof title, 0, 0, 0);
+  EXPECT_EQ(std::string(title), STR_MAIN_TITLE " - 00:00:00");
+}
+
+TEST(TitleClock, StaysWithinItsBuffer) {
+  char title[TITLE_CAPACITY + 1];
+  std::memset(title, 'T', TITLE_CAPACITY - 1);
+  title[TITLE_CAPACITY - 1] = '\0';
+  title[TITLE_CAPACITY] = 'Z';
+  UpdateTitleClock(title, TITLE_CAPACITY, 1, 2, 3);
+  EXPECT_LT(std::strlen(title), static_cast<size_t>(TITLE_CAPACITY));
+  EXPECT_EQ(title[TITLE_CAPACITY], 'Z');
+}
+
+TEST(SecondTick, FiresJustAfterTheNextSecondBoundary) {
+  EXPECT_EQ(DelayToNextSecond(0), 1000u + TICK_ALIGN_MARGIN_MS);
+  EXPECT_EQ(DelayToNextSecond(998), 2u + TICK_ALIGN_MARGIN_MS);
+  EXPECT_EQ(DelayToNextSecond(999), 1u + TICK_ALIGN_MARGIN_MS);
+  EXPECT_EQ(DelayToNextSecond(-5), 1000u + TICK_ALIGN_MARGIN_MS);
+}
+
+}  // namespace

@@ -1,0 +1,151 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "schedule/schedule.h"
+
+namespace {
+
+struct Parsed {
+  int keep;
+  ScheduleEntry entry;
+};
+
+Parsed Parse(const std::string& text, ScheduleTimes* times) {
+  char line[SCHEDULE_LINE_CAPACITY];
+  std::strncpy(line, text.c_str(), sizeof line - 1);
+  line[sizeof line - 1] = '\0';
+  Parsed p{};
+  p.keep = ParseScheduleLine(line, times, &p.entry);
+  return p;
+}
+
+Parsed Parse(const std::string& text) {
+  ScheduleTimes times = {};
+  return Parse(text, &times);
+}
+
+TEST(ScheduleClock, ConvertsBothWays) {
+  EXPECT_EQ(HmsToSeconds(8, 0, 0), 28800);
+  EXPECT_EQ(HmsToSeconds(23, 59, 59), 86399);
+  EXPECT_EQ(HmsToSeconds(0, 60, 0), HmsToSeconds(1, 0, 0));
+  int32_t h, m, s;
+  SecondsToHms(34200, &h, &m, &s);
+  EXPECT_EQ(h, 9);
+  EXPECT_EQ(m, 30);
+  EXPECT_EQ(s, 0);
+  SecondsToHms(86399, &h, &m, &s);
+  EXPECT_EQ(h * 10000 + m * 100 + s, 235959);
+}
+
+TEST(ScheduleClock, HugeHandEditedNumbersWrapWithoutOverflow) {
+  // 2^31 / 3600 rounds up: the product passes INT32_MAX and wraps.
+  EXPECT_EQ(HmsToSeconds(596524, 0, 0), static_cast<int32_t>(596524u * 3600u));
+}
+
+TEST(ScheduleLine, ParsesTheDocumentedExample) {
+  Parsed p = Parse("8:0:0 9:30:0 D:\\Rec\\a.mp3|4 1 -1 1");
+  ASSERT_EQ(p.keep, 1);
+  EXPECT_EQ(p.entry.startSeconds, 8 * 3600);
+  EXPECT_EQ(p.entry.endSeconds, 9 * 3600 + 30 * 60);
+  EXPECT_STREQ(p.entry.outputPattern, "D:\\Rec\\a.mp3");
+  EXPECT_EQ(p.entry.bitrateIndex, 4);
+  EXPECT_EQ(p.entry.sampleRateIndex, 1);
+  EXPECT_EQ(p.entry.dayMask, -1);
+  EXPECT_EQ(p.entry.flags, 1u);
+  EXPECT_EQ(BitrateOf(&p.entry), 128);
+  EXPECT_EQ(SampleRateOf(&p.entry), 44100);
+}
+
+TEST(ScheduleLine, WithoutBarLeavesParametersZero) {
+  Parsed p = Parse("8:0:0 9:0:0 D:\\x.mp3");
+  ASSERT_EQ(p.keep, 1);
+  EXPECT_EQ(p.entry.bitrateIndex, 0);
+  EXPECT_EQ(p.entry.sampleRateIndex, 0);
+  EXPECT_EQ(p.entry.dayMask, 0);
+  EXPECT_EQ(p.entry.flags, 0u);
+}
+
+TEST(ScheduleLine, PatternStopsAtBlankUnlessQuoted) {
+  EXPECT_STREQ(Parse("21:0:0 22:30:0 D:\\My Music\\a.mp3|0 0 1 0").entry.outputPattern, "D:\\My");
+  EXPECT_STREQ(Parse("21:0:0 22:30:0 \"D:\\My Music\\a.mp3\"|0 0 1 0").entry.outputPattern,
+               "D:\\My Music\\a.mp3");
+}
+
+TEST(ScheduleLine, LineWithoutPatternIsDropped) {
+  EXPECT_EQ(Parse("7:05:00 7:45:00|4 1 -1 1").keep, 0);
+  EXPECT_EQ(Parse("").keep, 0);
+}
+
+TEST(ScheduleLine, ShortLineKeepsPreviousLinesNumbers) {
+  ScheduleTimes times = {};
+  Parse("10:20:30 11:40:50 D:\\a.mp3", &times);
+  Parsed p = Parse("7:05", &times);
+  EXPECT_EQ(p.keep, 0);
+  EXPECT_EQ(times.numbers[0], 7);
+  EXPECT_EQ(times.numbers[1], 5);
+  EXPECT_EQ(times.numbers[2], 30);
+  EXPECT_EQ(times.numbers[5], 50);
+}
+
+TEST(ScheduleLine, OverlongWordIsCutToThePatternBuffer) {
+  std::string word(400, 'w');
+  Parsed p = Parse("1:0:0 2:0:0 " + word + "|4 1 -1 1");
+  ASSERT_EQ(p.keep, 1);
+  EXPECT_EQ(std::strlen(p.entry.outputPattern), static_cast<size_t>(PATH_CAPACITY - 1));
+}
+
+TEST(ScheduleLine, RoundTripsThroughFormat) {
+  ScheduleEntry entry = {};
+  entry.startSeconds = HmsToSeconds(23, 0, 5);
+  entry.endSeconds = HmsToSeconds(1, 0, 0);
+  entry.dayMask = 0x3E;
+  entry.flags = FLAG_MP3_PARAMS | FLAG_MONO;
+  entry.sampleRateIndex = 0;
+  entry.bitrateIndex = 3;
+  std::strcpy(entry.outputPattern, "D:\\Radio\\%4Y%2M%2D_%W.mp3");
+  char line[SCHEDULE_LINE_CAPACITY];
+  ASSERT_EQ(FormatScheduleLine(&entry, line, sizeof line), 1);
+  EXPECT_STREQ(line, "23:0:5 1:0:0 D:\\Radio\\%4Y%2M%2D_%W.mp3|3 0 62 3");
+  ScheduleTimes times = {};
+  ScheduleEntry back = {};
+  ASSERT_EQ(ParseScheduleLine(line, &times, &back), 1);
+  EXPECT_EQ(back.startSeconds, entry.startSeconds);
+  EXPECT_EQ(back.endSeconds, entry.endSeconds);
+  EXPECT_EQ(back.dayMask, entry.dayMask);
+  EXPECT_EQ(back.flags, entry.flags);
+  EXPECT_EQ(back.bitrateIndex, entry.bitrateIndex);
+  EXPECT_STREQ(back.outputPattern, entry.outputPattern);
+}
+
+TEST(ScheduleLine, LongestPatternStillFitsTheLine) {
+  ScheduleEntry entry = {};
+  entry.startSeconds = HmsToSeconds(23, 59, 59);
+  entry.endSeconds = HmsToSeconds(23, 59, 58);
+  entry.dayMask = -1;
+  entry.flags = 0xFFFFFFFFu;
+  entry.bitrateIndex = -2147483647 - 1;
+  entry.sampleRateIndex = -2147483647 - 1;
+  std::memset(entry.outputPattern, 'p', PATH_CAPACITY - 1);
+  char line[SCHEDULE_LINE_CAPACITY];
+  EXPECT_EQ(FormatScheduleLine(&entry, line, sizeof line), 1);
+}
+
+TEST(AudioParams, OutOfRangeIndexesFallBackToDefaults) {
+  ScheduleEntry entry = {};
+  for (int bad : {-1, 6, 9, 2147483647}) {
+    entry.bitrateIndex = bad;
+    entry.sampleRateIndex = bad;
+    EXPECT_EQ(BitrateOf(&entry), 128) << bad;
+    EXPECT_EQ(SampleRateOf(&entry), 44100) << bad;
+  }
+  entry.bitrateIndex = 0;
+  entry.sampleRateIndex = 0;
+  EXPECT_EQ(BitrateOf(&entry), 48);
+  EXPECT_EQ(SampleRateOf(&entry), 22050);
+  entry.bitrateIndex = 5;
+  EXPECT_EQ(BitrateOf(&entry), 192);
+}
+
+}  // namespace

@@ -1,0 +1,85 @@
+// Helpers for the in-process tests under Wine: temporary folders and settings
+// files, pumping messages, and answering the program's message boxes.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace winsupport {
+
+// Folder of the running test exe (Windows path, with a trailing backslash).
+std::string ExeDirectory();
+// A new empty folder under the test exe's folder: win-tmp\<name>-<pid>-<n>\ .
+std::string NewTempDir(const std::string& name);
+// Points the program's settingsPath at <dir>Tavelund.INI (the file is removed first).
+std::string UseFreshSettings(const std::string& dir);
+// Reads a key of the current settings file ("" when absent).
+std::string ReadIni(const std::string& section, const std::string& key);
+std::string ReadFileText(const std::string& path);
+void WriteFileText(const std::string& path, const std::string& text);
+
+// Dispatches messages for the given time.
+void PumpFor(DWORD milliseconds);
+// Dispatches messages until predicate() holds or the time runs out.
+bool PumpUntil(const std::function<bool()>& predicate, DWORD timeoutMs);
+
+// Answers the next message boxes: each time a "#32770" window appears whose
+// text differs from the dialogs in `ignore`, its text and caption are recorded
+// and the box is answered with the next id from `answers` (the last repeats).
+// Works from a thread timer, so it answers boxes shown inside modal loops.
+struct MessageBoxRecord {
+  std::string text;
+  std::string caption;
+  UINT style;
+};
+class MessageBoxAnswerer {
+ public:
+  explicit MessageBoxAnswerer(std::vector<int> answers);
+  ~MessageBoxAnswerer();
+  const std::vector<MessageBoxRecord>& seen() const { return seen_; }
+
+ private:
+  static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD);
+  void Poll();
+  std::vector<int> answers_;
+  std::vector<MessageBoxRecord> seen_;
+  std::vector<HWND> answered_;
+  UINT_PTR timer_;
+};
+
+// Text of a control or window.
+std::string ItemText(HWND dialog, int id);
+std::string WindowText(HWND window);
+// All lines of a list box.
+std::vector<std::string> ListLines(HWND dialog, int id);
+
+// Runs script(window) once, from inside whatever modal loop is running, as
+// soon as a visible "#32770" window of this thread satisfies isTarget (a
+// thread timer polls every 10 ms). A watchdog ends every "#32770" window of
+// the thread after timeoutMs, so a stuck modal test fails instead of hanging.
+// Several may be armed at once (an editor and the folder browser it opens).
+class ModalScript {
+ public:
+  ModalScript(std::function<bool(HWND)> isTarget, std::function<void(HWND)> script, DWORD timeoutMs = 15000);
+  ~ModalScript();
+  bool ran() const { return window_ != nullptr; }
+  bool timedOut() const { return timedOut_; }
+  HWND window() const { return window_; }
+
+ private:
+  static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD);
+  std::function<bool(HWND)> isTarget_;
+  std::function<void(HWND)> script_;
+  HWND window_ = nullptr;
+  bool timedOut_ = false;
+  UINT_PTR pollTimer_ = 0;
+  UINT_PTR watchdogTimer_ = 0;
+};
+
+// Visible "#32770" windows of this thread, in z-order.
+std::vector<HWND> ThreadDialogs();
+std::string ClassName(HWND window);
+
+}  // namespace winsupport
