@@ -1,0 +1,301 @@
+// The main dialog created from its real template and driven by messages.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/app_win32.h"
+#include "app/main_dialog_win32.h"
+#include "resources/ids.h"
+#include "resources/strings.h"
+#include "schedule/schedule_win32.h"
+#include "win/win_support.h"
+
+using namespace winsupport;
+
+namespace {
+
+// Records the commands posted to the dialog; the ones listed in `swallow` are
+// turned into WM_NULL, so opening the editor can be observed without running it.
+struct CommandSpy {
+  static CommandSpy* active;
+  HHOOK hook = nullptr;
+  HWND dialog = nullptr;
+  std::vector<int> swallow;
+  std::vector<int> seen;
+
+  CommandSpy(HWND d, std::vector<int> s) : dialog(d), swallow(std::move(s)) {
+    active = this;
+    hook = SetWindowsHookExA(WH_GETMESSAGE, OnMessage, nullptr, GetCurrentThreadId());
+  }
+  ~CommandSpy() {
+    UnhookWindowsHookEx(hook);
+    active = nullptr;
+  }
+  static LRESULT CALLBACK OnMessage(int code, WPARAM wParam, LPARAM lParam) {
+    MSG* msg = reinterpret_cast<MSG*>(lParam);
+    if (code == HC_ACTION && wParam == PM_REMOVE && active && msg->hwnd == active->dialog &&
+        msg->message == WM_COMMAND) {
+      int id = LOWORD(msg->wParam);
+      active->seen.push_back(id);
+      for (int s : active->swallow)
+        if (s == id) msg->message = WM_NULL;
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+  }
+  bool Saw(int id) const {
+    for (int s : seen)
+      if (s == id) return true;
+    return false;
+  }
+};
+CommandSpy* CommandSpy::active = nullptr;
+
+class MainDialog : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    FreeAllSchedules();
+    dir_ = NewTempDir("main");
+    ini_ = UseFreshSettings(dir_);
+    // The launch command posted at start-up finds this existing file and tries
+    // to start it; a text file does not start, so no player and no drive search.
+    std::string notAPlayer = dir_ + "not-a-player.txt";
+    WriteFileText(notAPlayer, "x");
+    seed_ = "[Config]\r\nWINAMP.EXE=" + notAPlayer + "\r\n";
+    RegisterMainClass(appInstance);
+  }
+  void TearDown() override {
+    if (dialog_ && IsWindow(dialog_)) DestroyWindow(dialog_);
+    PumpFor(20);
+    FreeAllSchedules();
+  }
+
+  void Open(const std::string& schedule = "") {
+    WriteFileText(ini_, seed_ + "[MP3Schedule]\r\n" + schedule);
+    dialog_ = CreateMainDialog(appInstance);
+    ASSERT_NE(dialog_, nullptr);
+    ShowWindow(dialog_, SW_SHOWNORMAL);
+    PumpFor(50);
+  }
+
+  ScheduleEntry* EntryOfLine(int index) {
+    return reinterpret_cast<ScheduleEntry*>(SendDlgItemMessageA(dialog_, IDC_MAIN_LIST, LB_GETITEMDATA, index, 0));
+  }
+  int LineOf(const char* pattern) {
+    std::vector<std::string> lines = ListLines(dialog_, IDC_MAIN_LIST);
+    for (size_t i = 0; i < lines.size(); ++i)
+      if (lines[i].find(pattern) != std::string::npos) return static_cast<int>(i);
+    return -1;
+  }
+  void Select(const char* pattern) {
+    SendDlgItemMessageA(dialog_, IDC_MAIN_LIST, LB_SETCURSEL, LineOf(pattern), 0);
+  }
+  void Command(int id) { SendMessageA(dialog_, WM_COMMAND, id, 0); }
+  bool SaveEnabled() { return IsWindowEnabled(GetDlgItem(dialog_, IDC_MAIN_SAVE)) != FALSE; }
+
+  std::string dir_, ini_, seed_;
+  HWND dialog_ = nullptr;
+};
+
+const char kThree[] =
+    "0=21:0:0 22:0:0 D:\\late.mp3|4 1 0 0\r\n"
+    "1=6:30:0 7:0:0 D:\\early.mp3|4 1 0 0\r\n"
+    "2=12:0:0 13:0:0 D:\\noon.mp3|4 1 0 0\r\n";
+
+TEST_F(MainDialog, ShowsEntriesSortedByStartWithTheirOwnItemData) {
+  Open(kThree);
+  std::vector<std::string> lines = ListLines(dialog_, IDC_MAIN_LIST);
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[0], "06:30:00 - 07:00:00 " STR_MARK_IDLE " D:\\early.mp3");
+  EXPECT_EQ(lines[1], "12:00:00 - 13:00:00 " STR_MARK_IDLE " D:\\noon.mp3");
+  EXPECT_EQ(lines[2], "21:00:00 - 22:00:00 " STR_MARK_IDLE " D:\\late.mp3");
+  for (int i = 0; i < 3; ++i) {
+    ScheduleEntry* e = EntryOfLine(i);
+    ASSERT_NE(e, nullptr);
+    EXPECT_NE(lines[i].find(e->outputPattern), std::string::npos) << i;
+  }
+  // The list order (load order) is not the display order.
+  EXPECT_STREQ(scheduleList->outputPattern, "D:\\late.mp3");
+}
+
+TEST_F(MainDialog, MarksTheRecordingEntry) {
+  Open(kThree);
+  scheduleList->next->next->recording = 1;  // noon
+  RefreshScheduleList(dialog_);
+  std::vector<std::string> lines = ListLines(dialog_, IDC_MAIN_LIST);
+  EXPECT_EQ(lines[1], "12:00:00 - 13:00:00 " STR_MARK_RECORDING " D:\\noon.mp3");
+  EXPECT_EQ(lines[0].find(STR_MARK_RECORDING), std::string::npos);
+  EXPECT_EQ(lines[2].find(STR_MARK_RECORDING), std::string::npos);
+}
+
+TEST_F(MainDialog, TitleClockAndSaveButtonFollowTheTick) {
+  Open(kThree);
+  ASSERT_TRUE(PumpUntil([&] { return WindowText(dialog_).find(" - ") != std::string::npos; }, 2500));
+  std::string title = WindowText(dialog_);
+  EXPECT_EQ(title.substr(0, sizeof STR_MAIN_TITLE - 1), STR_MAIN_TITLE);
+  EXPECT_EQ(title.size(), sizeof STR_MAIN_TITLE - 1 + 11);  // " - HH:MM:SS"
+  EXPECT_FALSE(SaveEnabled());
+
+  Select("noon");
+  MessageBoxAnswerer answers({IDOK});
+  Command(IDC_MAIN_DELETE);
+  ASSERT_EQ(answers.seen().size(), 1u);
+  EXPECT_TRUE(PumpUntil([&] { return SaveEnabled(); }, 1500));
+
+  Command(IDC_MAIN_SAVE);
+  EXPECT_TRUE(PumpUntil([&] { return !SaveEnabled(); }, 1500));
+  EXPECT_EQ(ReadIni("MP3Schedule", "2"), "");
+  EXPECT_NE(ReadIni("MP3Schedule", "1"), "");
+}
+
+TEST_F(MainDialog, DeleteAsksAndRemovesExactlyTheSelectedEntry) {
+  Open(kThree);
+  {
+    MessageBoxAnswerer answers({IDOK});
+    Command(IDC_MAIN_DELETE);
+    ASSERT_EQ(answers.seen().size(), 1u);
+    EXPECT_EQ(answers.seen()[0].text, STR_SELECT_TO_DELETE);
+    EXPECT_EQ(answers.seen()[0].caption, WindowText(dialog_));
+  }
+  Select("early");
+  {
+    MessageBoxAnswerer answers({IDCANCEL});
+    Command(IDC_MAIN_DELETE);
+    ASSERT_EQ(answers.seen().size(), 1u);
+    EXPECT_EQ(answers.seen()[0].text, STR_CONFIRM_DELETE);
+  }
+  EXPECT_EQ(ScheduleCount(), 3);
+  {
+    MessageBoxAnswerer answers({IDOK});
+    Command(IDC_MAIN_DELETE);
+  }
+  EXPECT_EQ(ScheduleCount(), 2);
+  EXPECT_EQ(LineOf("early"), -1);
+  EXPECT_NE(LineOf("late"), -1);
+  EXPECT_NE(LineOf("noon"), -1);
+}
+
+TEST_F(MainDialog, ModifyWithoutSelectionSaysSo) {
+  Open(kThree);
+  MessageBoxAnswerer answers({IDOK});
+  Command(IDC_MAIN_MODIFY);
+  ASSERT_EQ(answers.seen().size(), 1u);
+  EXPECT_EQ(answers.seen()[0].text, STR_SELECT_TO_MODIFY);
+}
+
+TEST_F(MainDialog, ExitWithoutChangesAsksNothing) {
+  Open(kThree);
+  MessageBoxAnswerer answers({IDCANCEL});
+  Command(IDC_MAIN_EXIT);
+  EXPECT_FALSE(IsWindow(dialog_));
+  EXPECT_TRUE(answers.seen().empty());
+  MSG quit;
+  EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(quit.wParam, 0u);
+  EXPECT_EQ(scheduleList, nullptr);
+}
+
+class MainDialogExit : public MainDialog {
+ protected:
+  // Deletes one entry (a change), then asks to exit with the given answer.
+  std::vector<MessageBoxRecord> ExitAfterChange(int answer, bool viaClose) {
+    Open(kThree);
+    Select("noon");
+    { MessageBoxAnswerer ok({IDOK}); Command(IDC_MAIN_DELETE); }
+    MessageBoxAnswerer answers({answer});
+    if (viaClose) {
+      PostMessageA(dialog_, WM_CLOSE, 0, 0);
+      PumpUntil([&] { return !answers.seen().empty(); }, 2000);
+      PumpFor(100);
+    } else {
+      Command(IDC_MAIN_EXIT);
+    }
+    return answers.seen();
+  }
+};
+
+TEST_F(MainDialogExit, CancelKeepsEverything) {
+  std::vector<MessageBoxRecord> seen = ExitAfterChange(IDCANCEL, false);
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].text, STR_ASK_SAVE);
+  EXPECT_TRUE(IsWindow(dialog_));
+  EXPECT_EQ(ScheduleCount(), 2);
+  EXPECT_NE(ReadIni("MP3Schedule", "2"), "");  // not saved
+}
+
+TEST_F(MainDialogExit, YesSavesThenCloses) {
+  ExitAfterChange(IDYES, false);
+  EXPECT_FALSE(IsWindow(dialog_));
+  EXPECT_EQ(ReadIni("MP3Schedule", "2"), "");
+  EXPECT_NE(ReadIni("MP3Schedule", "1").find("D:\\"), std::string::npos);
+}
+
+TEST_F(MainDialogExit, NoClosesWithoutSaving) {
+  ExitAfterChange(IDNO, false);
+  EXPECT_FALSE(IsWindow(dialog_));
+  EXPECT_NE(ReadIni("MP3Schedule", "2"), "");
+}
+
+TEST_F(MainDialogExit, CloseBoxAsksLikeTheExitButton) {
+  std::vector<MessageBoxRecord> seen = ExitAfterChange(IDCANCEL, true);
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].text, STR_ASK_SAVE);
+  EXPECT_TRUE(IsWindow(dialog_));
+}
+
+TEST_F(MainDialog, EscapeMinimisesInsteadOfClosing) {
+  Open(kThree);
+  Command(IDCANCEL);
+  PumpFor(50);
+  EXPECT_TRUE(IsWindow(dialog_));
+  EXPECT_TRUE(IsIconic(dialog_));
+}
+
+TEST_F(MainDialog, ListKeysAndDoubleClickPostTheirCommands) {
+  Open(kThree);
+  CommandSpy spy(dialog_, {IDC_MAIN_ADD, IDC_MAIN_DELETE, IDC_MAIN_MODIFY});
+  HWND list = GetDlgItem(dialog_, IDC_MAIN_LIST);
+  SendMessageA(list, WM_KEYDOWN, VK_INSERT, 0);
+  SendMessageA(list, WM_KEYDOWN, VK_DELETE, 0);
+  PumpFor(50);
+  EXPECT_TRUE(spy.Saw(IDC_MAIN_ADD));
+  EXPECT_TRUE(spy.Saw(IDC_MAIN_DELETE));
+  EXPECT_FALSE(spy.Saw(IDC_MAIN_MODIFY));
+
+  // Other keys still reach the list: Down moves the selection.
+  Select("early");
+  SendMessageA(list, WM_KEYDOWN, VK_DOWN, 0);
+  EXPECT_EQ(SendMessageA(list, LB_GETCURSEL, 0, 0), LineOf("noon"));
+
+  SendMessageA(dialog_, WM_COMMAND, MAKEWPARAM(IDC_MAIN_LIST, LBN_DBLCLK), reinterpret_cast<LPARAM>(list));
+  PumpFor(50);
+  EXPECT_TRUE(spy.Saw(IDC_MAIN_MODIFY));
+}
+
+TEST_F(MainDialog, EnterOpensTheEditorOnlyFromTheList) {
+  Open(kThree);
+  CommandSpy spy(dialog_, {IDC_MAIN_MODIFY});
+  SetFocus(GetDlgItem(dialog_, IDC_MAIN_SAVE));
+  Command(IDOK);
+  PumpFor(50);
+  EXPECT_FALSE(spy.Saw(IDC_MAIN_MODIFY));
+  SetFocus(GetDlgItem(dialog_, IDC_MAIN_LIST));
+  Command(IDOK);
+  PumpFor(50);
+  EXPECT_TRUE(spy.Saw(IDC_MAIN_MODIFY));
+}
+
+TEST_F(MainDialog, StartUpPostsTheLaunchCommandAndRunsBothTimers) {
+  WriteFileText(ini_, seed_);
+  dialog_ = CreateMainDialog(appInstance);
+  ASSERT_NE(dialog_, nullptr);
+  CommandSpy spy(dialog_, {IDC_MAIN_LAUNCH});
+  PumpFor(50);
+  EXPECT_TRUE(spy.Saw(IDC_MAIN_LAUNCH));
+  // Timers exist: killing them succeeds only for timers that were set.
+  EXPECT_TRUE(KillTimer(dialog_, TIMER_PLUGIN_SEARCH));
+  EXPECT_TRUE(KillTimer(dialog_, TIMER_SECOND_TICK));
+}
+
+}  // namespace
