@@ -27,6 +27,27 @@ wine_ensure_display() {
   export DISPLAY=":$(cat "$state/xvfb.display")"
 }
 
+# Whether the prefix's wineserver runs: its socket exists.
+# Debian's Wine keeps it in /tmp/wine-XXXXXX/, upstream in /tmp/.wine-UID/.
+wine_server_running() {
+  local name s
+  name=$(printf 'server-%x-%x' "$(stat -c %d "$1")" "$(stat -c %i "$1")")
+  for s in /tmp/wine-*/"$name"/socket "/tmp/.wine-$(id -u)/$name/socket"; do
+    [ -S "$s" ] && return 0
+  done
+  return 1
+}
+
+# Starts the prefix's server session when none runs. The first program of a
+# session starts Wine's service processes, which inherit its standard handles
+# and keep them open long after it ends (ctest would wait for them): let a
+# throwaway program with its output on /dev/null open the session.
+wine_open_session() {
+  wine_server_running "$1" && return 0
+  "$WINESERVER" -p30 </dev/null >/dev/null 2>&1 9>&- 8>&- || true
+  "$WINE_LOADER" cmd /c exit </dev/null >/dev/null 2>&1 9>&- 8>&- || true
+}
+
 # The Wine build in use; a prefix made by another build must be made again.
 wine_signature() { ls /usr/lib/wine 2>/dev/null | tr '\n' ' '; wine --version 2>/dev/null; }
 
@@ -41,8 +62,7 @@ wine_ensure_prefix() {
     flock 9
     local sig; sig=$(wine_signature)
     if [ -f "$prefix/.tavelund-ready" ] && [ "$(cat "$prefix/.tavelund-ready")" = "$sig" ]; then
-      # Keep a server alive so later processes start in tens of milliseconds.
-      "$WINESERVER" -p30 </dev/null >/dev/null 2>&1 9>&- || true
+      wine_open_session "$prefix"
       exit 0
     fi
     "$WINESERVER" -k </dev/null >/dev/null 2>&1 9>&- || true
@@ -65,7 +85,11 @@ wine_ensure_prefix() {
     find "$prefix/drive_c/users" -mindepth 2 -maxdepth 2 -type l 2>/dev/null | while read -r l; do
       rm -f "$l"; mkdir -p "$l"
     done
+    # Wine's mount manager took the drive types when it started, before the
+    # z: entry above existed: restart it, or Z: stays fixed for this session.
+    "$WINESERVER" -k </dev/null >/dev/null 2>&1 || true
+    "$WINESERVER" -w </dev/null >/dev/null 2>&1 || true
     echo "$sig" > "$prefix/.tavelund-ready"
-    "$WINESERVER" -p30 </dev/null >/dev/null 2>&1 9>&- || true
+    wine_open_session "$prefix"
   ) 9>"$prefix/.lock"
 }
