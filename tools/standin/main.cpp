@@ -26,7 +26,9 @@
 // would; the journal tells whether it existed. A 417-byte fake MP3 frame is
 // written at once and one more every second; the file stays open until stop.
 //
-// Command line:
+// Command line (none at all, as when the scheduler launches it: a second
+// copy on the same desktop exits at once, and the journal goes to
+// standin-journal.txt beside the exe):
 //   --journal PATH             append the journal to PATH
 //   --no-plugin                only the player main window
 //   --title TEXT               plug-in dialog title (cp949 bytes)
@@ -286,6 +288,14 @@ std::vector<std::string> SplitCommandLine(const char* commandLine) {
   return words;
 }
 
+// standin-journal.txt in the folder of the exe.
+std::string DefaultJournalPath() {
+  char path[MAX_PATH] = "";
+  GetModuleFileNameA(nullptr, path, sizeof path);
+  std::string folder(path);
+  return folder.substr(0, folder.find_last_of('\\') + 1) + "standin-journal.txt";
+}
+
 StandinOptions ParseOptions(const std::vector<std::string>& words) {
   StandinOptions result;
   for (size_t i = 0; i < words.size(); ++i) {
@@ -354,6 +364,13 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
   std::vector<std::string> words = SplitCommandLine(GetCommandLineA());
   if (!words.empty()) words.erase(words.begin());
   options = ParseOptions(words);
+  if (words.empty()) {
+    // Started bare, the way the scheduler launches its player: behave like a
+    // player that allows one copy per desktop, and journal beside the exe.
+    HWND running = FindWindowA(STR_PLAYER_CLASS, nullptr);
+    if (running != nullptr) return 0;
+    options.journalPath = DefaultJournalPath();
+  }
 
   playerWindow = CreatePlayerWindow();
   if (playerWindow == nullptr) return 1;
