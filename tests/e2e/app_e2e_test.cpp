@@ -1,8 +1,10 @@
 // Tavelund.exe as a whole process: single instance and where its settings go.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
+#include "e2e/desktop_support.h"
 #include "e2e/e2e_support.h"
 #include "resources/ids.h"
 #include "resources/strings.h"
@@ -27,16 +29,25 @@ HWND MainWindowOf(DWORD pid) {
   return FindTopLevel([pid](HWND w) { return ClassNameOf(w) == STR_MAIN_CLASS && ProcessIdOf(w) == pid; });
 }
 
+// Each test runs on a desktop of its own: the single-instance test looks for
+// the main window class, which other tests' programs also register.
+void Isolated(const std::string& label, const std::function<void(const PrivateDesktop&)>& body) {
+  PrivateDesktop desktop(label);
+  ASSERT_TRUE(desktop.ok());
+  ASSERT_TRUE(desktop.Run([&] { body(desktop); }));
+}
+
 TEST(SingleInstance, SecondStartActivatesTheFirstAndEndsWithZero) {
+  Isolated("single", [](const PrivateDesktop& desktop) {
   std::string dir = NewTempDir("single");
   std::string exe = PrepareCopy(dir);
-  ProcessGuard first(StartProcess(exe, {}, dir));
+  ProcessGuard first(desktop.Start(exe, {}, dir));
   HWND window = WaitForWindow([&] { return MainWindowOf(first.pid()); });
   ASSERT_NE(window, nullptr);
   ShowWindow(window, SW_MINIMIZE);
   ASSERT_TRUE(WaitFor([&] { return IsIconic(window) != FALSE; }));
 
-  ProcessGuard second(StartProcess(exe, {"-x"}, dir));
+  ProcessGuard second(desktop.Start(exe, {"-x"}, dir));
   DWORD code = 99;
   ASSERT_TRUE(WaitForExit(second.info(), kWaitMs, &code));
   EXPECT_EQ(code, 0u);
@@ -47,16 +58,18 @@ TEST(SingleInstance, SecondStartActivatesTheFirstAndEndsWithZero) {
   int count = 0;
   for (HWND w : TopLevelWindows()) count += ClassNameOf(w) == STR_MAIN_CLASS ? 1 : 0;
   EXPECT_EQ(count, 1);
+  });
 }
 
 TEST(SettingsFile, LiesBesideTheProgramEvenWithDotsInFolderNames) {
+  Isolated("settings", [](const PrivateDesktop& desktop) {
   std::string root = NewTempDir("settings");
   std::string dir = root + "kim.lee\\";
   ASSERT_TRUE(CreateDirectoryA(dir.c_str(), nullptr));
   dir += "Tools\\";
   ASSERT_TRUE(CreateDirectoryA(dir.c_str(), nullptr));
   std::string exe = PrepareCopy(dir);
-  ProcessGuard app(StartProcess(exe, {}, root));
+  ProcessGuard app(desktop.Start(exe, {}, root));
   HWND window = WaitForWindow([&] { return MainWindowOf(app.pid()); });
   ASSERT_NE(window, nullptr);
   // Saving writes the schedule section into the program's settings file.
@@ -65,6 +78,7 @@ TEST(SettingsFile, LiesBesideTheProgramEvenWithDotsInFolderNames) {
   EXPECT_NE(ini.find("[MP3Schedule]"), std::string::npos);
   EXPECT_NE(ini.find("WINAMP.EXE="), std::string::npos);
   EXPECT_FALSE(FileExists(root + "kim.INI"));
+  });
 }
 
 }  // namespace

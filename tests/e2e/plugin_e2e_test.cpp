@@ -19,6 +19,7 @@
 
 #include "e2e/desktop_support.h"
 #include "e2e/e2e_support.h"
+#include "e2e/product_support.h"
 #include "resources/ids.h"
 #include "resources/strings.h"
 
@@ -26,91 +27,7 @@ namespace {
 
 using e2e::PrivateDesktop;
 using e2e::Standin;
-
-// The search timer runs every 4 s; a little more covers a slow start.
-const DWORD kSearchWaitMs = 6000;
-// Button and loss updates come with the one-second tick.
-const DWORD kTickWaitMs = 2500;
-
-struct Product {
-  e2e::ProcessGuard process;
-  HWND main = nullptr;
-};
-
-// Copies the scheduler into dir with a seeded settings file and starts it on
-// the desktop; waits for its main window.
-void StartProduct(const PrivateDesktop& desktop, const std::string& dir, Product* product) {
-  std::string exe = dir + "Tavelund.exe";
-  ASSERT_TRUE(CopyFileA(e2e::BuiltProgram("Tavelund.exe").c_str(), exe.c_str(), FALSE));
-  std::string notAPlayer = dir + "not-a-player.txt";
-  ASSERT_TRUE(e2e::WriteFileBytes(notAPlayer, "not a program\r\n"));
-  ASSERT_TRUE(e2e::WriteFileBytes(dir + "Tavelund.INI",
-                                  "[Config]\r\n" STR_PLAYER_EXE "=" + notAPlayer + "\r\n"));
-  product->process.Reset(desktop.Start(exe, {}, dir));
-  ASSERT_NE(nullptr, product->process.info().hProcess);
-  DWORD pid = product->process.pid();
-  product->main = e2e::WaitForWindow([&] {
-    HWND w = FindWindowA(STR_MAIN_CLASS, nullptr);
-    return w != nullptr && e2e::ProcessIdOf(w) == pid ? w : nullptr;
-  });
-  ASSERT_NE(nullptr, product->main);
-  // The class is there as soon as the dialog is created; its controls and
-  // state are complete once it is shown.
-  ASSERT_TRUE(e2e::WaitFor([&] { return IsWindowVisible(product->main) != FALSE; }));
-}
-
-std::string Status(HWND main) { return e2e::ControlText(main, IDC_MAIN_STATUS, 260); }
-
-bool Enabled(HWND main, int id) { return IsWindowEnabled(GetDlgItem(main, id)) != FALSE; }
-
-// Launch, start and stop buttons as "LST": a letter in upper case when enabled.
-std::string Buttons(HWND main) {
-  std::string shown;
-  shown += Enabled(main, IDC_MAIN_LAUNCH) ? 'L' : 'l';
-  shown += Enabled(main, IDC_MAIN_START) ? 'S' : 's';
-  shown += Enabled(main, IDC_MAIN_STOP) ? 'T' : 't';
-  return shown;
-}
-
-bool WaitForButtons(HWND main, const std::string& wanted, DWORD timeoutMs = kTickWaitMs) {
-  return e2e::WaitFor([&] { return Buttons(main) == wanted; }, timeoutMs);
-}
-
-bool WaitForStatus(HWND main, const std::string& wanted, DWORD timeoutMs = kSearchWaitMs) {
-  return e2e::WaitFor([&] { return Status(main) == wanted; }, timeoutMs);
-}
-
-std::string FoundStatus(HWND plugin) { return e2e::WindowTextOf(plugin) + STR_STATUS_FOUND_SUFFIX; }
-
-// What a click on one of the scheduler's buttons delivers to its dialog.
-void Click(HWND main, int id) {
-  PostMessageA(main, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-               reinterpret_cast<LPARAM>(GetDlgItem(main, id)));
-}
-
-// Waits until the scheduler shows the plug-in as found.
-void ExpectConnected(const Product& product, const Standin& standin) {
-  ASSERT_NE(nullptr, standin.plugin);
-  EXPECT_TRUE(WaitForStatus(product.main, FoundStatus(standin.plugin)))
-      << "status: " << Status(product.main);
-  EXPECT_FALSE(Enabled(product.main, IDC_MAIN_LAUNCH));
-}
-
-// Runs body on a desktop of its own (see desktop_support.h).
-void RunIsolated(const std::string& label, const std::function<void(const PrivateDesktop&)>& body) {
-  PrivateDesktop desktop(label);
-  ASSERT_TRUE(desktop.ok());
-  ASSERT_TRUE(desktop.Run([&] { body(desktop); }));
-}
-
-// Starts a stand-in and the scheduler and waits until the plug-in is found.
-void StartConnected(const PrivateDesktop& desktop, const std::string& label, Standin* standin,
-                    Product* product) {
-  ASSERT_TRUE(desktop.StartStandin(e2e::NewTempDir(label + "-player"), {}, standin));
-  StartProduct(desktop, e2e::NewTempDir(label), product);
-  if (testing::Test::HasFatalFailure()) return;
-  ExpectConnected(*product, *standin);
-}
+using namespace e2e::product;
 
 TEST(PluginSearch, TitleMustHoldThePluginMark) {
   RunIsolated("title", [](const PrivateDesktop& desktop) {

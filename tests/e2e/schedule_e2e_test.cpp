@@ -1,0 +1,195 @@
+// Scheduled recordings on the real clock: Tavelund.exe with the stand-in,
+// the windows put a few seconds after now, assertions from the stand-in's
+// journal and the files on disk.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "e2e/desktop_support.h"
+#include "e2e/e2e_support.h"
+#include "e2e/product_support.h"
+#include "resources/ids.h"
+#include "resources/strings.h"
+
+namespace {
+
+using e2e::PrivateDesktop;
+using e2e::Standin;
+using namespace e2e::product;
+
+// Seconds since local midnight, as the scheduler reads the clock.
+int NowSeconds() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  return now.wHour * 3600 + now.wMinute * 60 + now.wSecond;
+}
+
+std::string Clock(int seconds) {
+  seconds %= 86400;
+  char text[16];
+  std::snprintf(text, sizeof text, "%d:%d:%d", seconds / 3600, seconds / 60 % 60, seconds % 60);
+  return text;
+}
+
+std::string TwoDigits(int n) {
+  char text[8];
+  std::snprintf(text, sizeof text, "%02d", n % 100);
+  return text;
+}
+
+// One [MP3Schedule] line, every day, no MP3 parameters.
+std::string Line(int key, int start, int end, const std::string& pattern) {
+  return std::to_string(key) + "=" + Clock(start) + " " + Clock(end) + " " + pattern + "|4 1 -1 0\r\n";
+}
+
+int SecondsOfClock(const std::string& clock) {  // "HH:MM:SS.mmm"
+  int h = 0, m = 0, s = 0;
+  std::sscanf(clock.c_str(), "%d:%d:%d", &h, &m, &s);
+  return h * 3600 + m * 60 + s;
+}
+
+// The plug-in is searched every 4 s: windows open after it surely was found.
+const int kLeadSeconds = 8;
+// Around midnight the test's own arithmetic would wrap: wait it out.
+void AvoidMidnight() {
+  while (NowSeconds() > 86400 - 60) Sleep(1000);
+}
+
+struct Scene {
+  Standin standin;
+  Product product;
+  std::string dir;
+};
+
+void StartScene(const PrivateDesktop& desktop, const std::string& label, const std::string& schedule,
+                Scene* scene) {
+  StartConnected(desktop, label, &scene->standin, &scene->product, "[MP3Schedule]\r\n" + schedule);
+}
+
+TEST(ScheduledRecording, StartsOnTimeIntoTheExpandedNameAndStopsAtTheEnd) {
+  AvoidMidnight();
+  RunIsolated("sched", [](const PrivateDesktop& desktop) {
+    std::string out = e2e::NewTempDir("sched-out");
+    int start = NowSeconds() + kLeadSeconds;
+    int end = start + 3;
+    std::string pattern = out + "%4Y\\%2h%2m%2s_%W.mp3";
+    Scene scene;
+    StartScene(desktop, "sched", Line(0, start, end, pattern), &scene);
+    if (testing::Test::HasFatalFailure()) return;
+
+    e2e::JournalEvent request, started, stopped;
+    ASSERT_TRUE(e2e::WaitForJournalEvent(scene.standin.journal, "request", 1, &request, (kLeadSeconds + 5) * 1000));
+    ASSERT_TRUE(e2e::WaitForJournalEvent(scene.standin.journal, "start", 1, &started));
+    ASSERT_TRUE(e2e::WaitForJournalEvent(scene.standin.journal, "stop", 1, &stopped, 8000));
+    EXPECT_EQ(SecondsOfClock(request.clock), start) << request.line;
+    EXPECT_EQ(SecondsOfClock(stopped.clock), end) << stopped.line;
+
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    const char* days[] = {"SUN", "MON", "TUE", "WED", "THU", "FRI", "SAT"};
+    std::string expected = out + std::to_string(now.wYear) + "\\" + TwoDigits(start / 3600) +
+                           TwoDigits(start / 60 % 60) + TwoDigits(start % 60) + "_" + days[now.wDayOfWeek] + ".mp3";
+    EXPECT_EQ(request.Field("name"), expected);
+    EXPECT_EQ(request.Field("params"), "");
+    EXPECT_EQ(started.Field("name"), expected);
+    EXPECT_EQ(started.Field("existed"), "0");
+    EXPECT_GT(e2e::FileSize(expected), 0);
+    // The mark follows: recording while the window lasts, idle after it.
+    std::vector<e2e::JournalEvent> stops = e2e::EventsOfKind(e2e::ReadJournal(scene.standin.journal), "stop");
+    EXPECT_EQ(stops.size(), 1u);
+  });
+}
+
+TEST(ScheduledRecording, SameNameTwiceGetsACounterAndNothingIsOverwritten) {
+  AvoidMidnight();
+  RunIsolated("unique", [](const PrivateDesktop& desktop) {
+    std::string out = e2e::NewTempDir("unique-out");
+    std::string taken = out + "show.mp3";
+    ASSERT_TRUE(e2e::WriteFileBytes(taken, "earlier recording"));
+    int start = NowSeconds() + kLeadSeconds;
+    Scene scene;
+    // Two windows one after the other, both into the same name.
+    StartScene(desktop, "unique", Line(0, start, start + 2, out + "show.mp3") + Line(1, start + 3, start + 5, out + "show.mp3"),
+               &scene);
+    if (testing::Test::HasFatalFailure()) return;
+    e2e::JournalEvent second;
+    ASSERT_TRUE(e2e::WaitForJournalEvent(scene.standin.journal, "request", 2, &second, (kLeadSeconds + 8) * 1000));
+    std::vector<e2e::JournalEvent> requests = e2e::EventsOfKind(e2e::ReadJournal(scene.standin.journal), "request");
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0].Field("name"), out + "show(1).mp3");
+    EXPECT_EQ(requests[1].Field("name"), out + "show(2).mp3");
+    EXPECT_EQ(e2e::ReadFileBytes(taken), "earlier recording");
+    for (const e2e::JournalEvent& start : e2e::EventsOfKind(e2e::ReadJournal(scene.standin.journal), "start"))
+      EXPECT_EQ(start.Field("existed"), "0") << start.line;
+  });
+}
+
+TEST(ScheduledRecording, WindowAlreadyOpenAtStartRecordsOnceThePluginIsFound) {
+  AvoidMidnight();
+  RunIsolated("open", [](const PrivateDesktop& desktop) {
+    std::string out = e2e::NewTempDir("open-out");
+    int now = NowSeconds();
+    Scene scene;
+    StartScene(desktop, "open", Line(0, now - 60, now + 600, out + "now.mp3"), &scene);
+    if (testing::Test::HasFatalFailure()) return;
+    e2e::JournalEvent started;
+    // Found on the first search tick, then the very next second starts it.
+    ASSERT_TRUE(e2e::WaitForJournalEvent(scene.standin.journal, "start", 1, &started, 3000));
+    EXPECT_EQ(started.Field("name"), out + "now.mp3");
+    EXPECT_EQ(e2e::ControlText(scene.product.main, IDC_MAIN_STATUS, 260), FoundStatus(scene.standin.plugin));
+  });
+}
+
+TEST(ScheduledRecording, ManualRecordingIsAdoptedAndStoppedAtTheWindowsEnd) {
+  AvoidMidnight();
+  RunIsolated("adopt", [](const PrivateDesktop& desktop) {
+    std::string out = e2e::NewTempDir("adopt-out");
+    int start = NowSeconds() + kLeadSeconds;
+    Scene scene;
+    StartScene(desktop, "adopt", Line(0, start, start + 3, out + "adopted.mp3"), &scene);
+    if (testing::Test::HasFatalFailure()) return;
+    Click(scene.product.main, IDC_MAIN_START);
+    ASSERT_TRUE(e2e::WaitForJournalEvent(scene.standin.journal, "start", 1, nullptr));
+    e2e::JournalEvent stopped;
+    ASSERT_TRUE(e2e::WaitForJournalEvent(scene.standin.journal, "stop", 1, &stopped, (kLeadSeconds + 8) * 1000));
+    EXPECT_EQ(SecondsOfClock(stopped.clock), start + 3) << stopped.line;
+    std::vector<e2e::JournalEvent> events = e2e::ReadJournal(scene.standin.journal);
+    EXPECT_TRUE(e2e::EventsOfKind(events, "request").empty());
+    EXPECT_EQ(e2e::EventsOfKind(events, "start").size(), 1u);
+    EXPECT_FALSE(e2e::FileExists(out + "adopted.mp3"));
+  });
+}
+
+TEST(ScheduledRecording, DeletingTheRecordingEntryLeavesThePluginRecording) {
+  AvoidMidnight();
+  RunIsolated("delete", [](const PrivateDesktop& desktop) {
+    std::string out = e2e::NewTempDir("delete-out");
+    int now = NowSeconds();
+    Scene scene;
+    StartScene(desktop, "delete", Line(0, now - 10, now + 8, out + "kept.mp3"), &scene);
+    if (testing::Test::HasFatalFailure()) return;
+    ASSERT_TRUE(e2e::WaitForJournalEvent(scene.standin.journal, "start", 1, nullptr, 3000));
+    HWND main = scene.product.main;
+    SendDlgItemMessageA(main, IDC_MAIN_LIST, LB_SETCURSEL, 0, 0);
+    // Delete asks first; the question box belongs to the scheduler's thread:
+    // answer it from here by finding it on this desktop.
+    PostMessageA(main, WM_COMMAND, IDC_MAIN_DELETE, 0);
+    HWND box = e2e::WaitForWindow([&] {
+      return e2e::FindTopLevel([&](HWND w) {
+        return e2e::ClassNameOf(w) == "#32770" && e2e::ProcessIdOf(w) == scene.product.process.pid();
+      });
+    });
+    ASSERT_NE(box, nullptr);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(e2e::WaitFor([&] { return SendDlgItemMessageA(main, IDC_MAIN_LIST, LB_GETCOUNT, 0, 0) == 0; }));
+    // Past the deleted window's end nothing stops the recording.
+    Sleep(11000);
+    std::vector<e2e::JournalEvent> events = e2e::ReadJournal(scene.standin.journal);
+    EXPECT_TRUE(e2e::EventsOfKind(events, "stop").empty());
+    EXPECT_EQ(e2e::ControlText(scene.standin.plugin, 88, 40).substr(0, sizeof STR_STANDIN_RECORDING - 1), STR_STANDIN_RECORDING);
+  });
+}
+
+}  // namespace
