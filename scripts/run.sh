@@ -34,6 +34,8 @@ pattern="$(winpath "$demo/recordings")\\%4Y%2M%2D\\demo_%2h%2m%2s.mp3"
   printf '1=6:30:0 7:0:0 %s|3 0 62 3\r\n' "$(winpath "$demo/recordings")\\morning_%W.mp3"
   printf '2=21:0:0 22:30:0 %s|5 1 65 1\r\n' "$(winpath "$demo/recordings")\\evening_%4Y%2M%2D.mp3"
   printf '3=\r\n'
+  # Clear of the stand-in's windows, which sit at the top right.
+  printf '[DlgPos]\r\nTavelund=%d %d %d %d\r\n' 30 150 480 380
 } > "$demo/Tavelund.INI"
 echo "Demo folder: $demo (recording window $(clock $start) - $(clock $end), local time)"
 
@@ -54,6 +56,7 @@ shot() {
 }
 sleep $((start + 8 - $(date +%s)))
 shot "$demo/screenshot-recording.png"
+convert "$demo/screenshot-recording.png" -crop 480x380+30+150 +repage "$demo/main-window.png"
 sleep $((end + 4 - $(date +%s)))
 shot "$demo/screenshot-done.png"
 echo "Recordings made:"
