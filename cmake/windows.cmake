@@ -85,3 +85,70 @@ if(E2E_TEST_SOURCES)
   gtest_discover_tests(e2e_tests DISCOVERY_MODE PRE_TEST TEST_PREFIX "e2e." DISCOVERY_TIMEOUT 120
     PROPERTIES TIMEOUT 600)
 endif()
+
+# The player-launch tests search every fixed drive: they run in a prefix of
+# their own whose only fixed drives are D: and E:, folders the tests fill
+# (scripts/launch-test-prefix.sh), one test at a time. fake_player is the
+# program they start.
+file(GLOB LAUNCH_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/launch/*.cpp)
+if(LAUNCH_TEST_SOURCES)
+  add_executable(fake_player WIN32 ${CMAKE_SOURCE_DIR}/tests/win/fake_player/fake_player.cpp)
+  target_compile_options(fake_player PRIVATE ${TAVELUND_WARNINGS})
+  target_link_options(fake_player PRIVATE ${STATIC_LINK})
+  add_executable(launch_tests ${LAUNCH_TEST_SOURCES} ${CMAKE_SOURCE_DIR}/tests/win/win_support.cpp
+    $<TARGET_OBJECTS:tavelund_resources>)
+  target_include_directories(launch_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+  target_compile_options(launch_tests PRIVATE ${TAVELUND_WARNINGS})
+  target_link_options(launch_tests PRIVATE ${TEST_LINK})
+  target_link_libraries(launch_tests PRIVATE tavelund_shell gtest_main)
+  add_dependencies(launch_tests fake_player)
+  set_target_properties(launch_tests PROPERTIES CROSSCOMPILING_EMULATOR
+    "${CMAKE_SOURCE_DIR}/scripts/launch-test-prefix.sh;${CMAKE_BINARY_DIR}/wineprefix-launch;${CMAKE_BINARY_DIR}/launch-drives")
+  gtest_discover_tests(launch_tests DISCOVERY_MODE PRE_TEST TEST_PREFIX "launch." DISCOVERY_TIMEOUT 120
+    PROPERTIES TIMEOUT 300 RESOURCE_LOCK launch-drives)
+endif()
+
+# Benchmarks (scripts/bench.sh): programs that measure and print figures. Not
+# tests and not built by default: `cmake --build <dir> --target bench`.
+file(GLOB BENCH_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*.cpp)
+if(BENCH_SOURCES)
+  # The product built again with the one-second tick left at a plain 1000 ms
+  # period, to compare the start punctuality with. Never shipped.
+  add_executable(Tavelund-unaligned WIN32 EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/src/app/entry_win32.cpp
+    ${SHELL_SOURCES} $<TARGET_OBJECTS:tavelund_resources>)
+  target_compile_definitions(Tavelund-unaligned PRIVATE TAVELUND_UNALIGNED_TICK)
+  target_include_directories(Tavelund-unaligned PRIVATE ${TAVELUND_INCLUDES})
+  target_compile_options(Tavelund-unaligned PRIVATE ${PRODUCT_FLAGS})
+  target_link_options(Tavelund-unaligned PRIVATE ${STATIC_LINK} ${SECURE_LINK} -s -Wl,--gc-sections)
+  target_link_libraries(Tavelund-unaligned PRIVATE tavelund_core ${SYSTEM_LIBS})
+
+  # The floor programs: a bare dialog from a template (with a 1-second timer
+  # on request).
+  add_library(bench_floor_resources OBJECT EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/bench/floor_dialog.rc)
+  target_include_directories(bench_floor_resources PRIVATE ${CMAKE_SOURCE_DIR}/bench ${CMAKE_SOURCE_DIR}/resources)
+  set_source_files_properties(${CMAKE_SOURCE_DIR}/bench/floor_dialog.rc PROPERTIES
+    OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/bench/floor_dialog.h;${CMAKE_SOURCE_DIR}/resources/tavelund.manifest")
+  add_executable(bench_floor_dialog WIN32 EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/bench/floor_dialog.cpp
+    $<TARGET_OBJECTS:bench_floor_resources>)
+  target_compile_options(bench_floor_dialog PRIVATE ${PRODUCT_FLAGS})
+  target_link_options(bench_floor_dialog PRIVATE ${STATIC_LINK} ${SECURE_LINK} -s -Wl,--gc-sections)
+  target_link_libraries(bench_floor_dialog PRIVATE user32 kernel32)
+
+  # In-process figures of the shell: drive search, schedule load and save.
+  add_executable(bench_shell EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/bench/shell_bench.cpp)
+  target_include_directories(bench_shell PRIVATE ${CMAKE_SOURCE_DIR}/bench)
+  target_compile_options(bench_shell PRIVATE ${TAVELUND_WARNINGS})
+  target_link_options(bench_shell PRIVATE ${STATIC_LINK})
+  target_link_libraries(bench_shell PRIVATE tavelund_shell)
+
+  # Whole-process figures: start-up, punctuality, idle set-up.
+  add_executable(bench_driver EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/bench/driver.cpp
+    ${CMAKE_SOURCE_DIR}/tests/e2e/e2e_support.cpp)
+  target_include_directories(bench_driver PRIVATE ${CMAKE_SOURCE_DIR}/bench ${CMAKE_SOURCE_DIR}/tests ${TAVELUND_INCLUDES})
+  target_compile_options(bench_driver PRIVATE ${TAVELUND_WARNINGS})
+  target_link_options(bench_driver PRIVATE ${STATIC_LINK})
+  target_link_libraries(bench_driver PRIVATE ${SYSTEM_LIBS})
+
+  add_custom_target(bench)
+  add_dependencies(bench Tavelund Tavelund-unaligned standin-player bench_floor_dialog bench_shell bench_driver)
+endif()

@@ -6,7 +6,16 @@
 // file exists there. path is a 260-byte area that receives the candidate.
 void LocatePlayer(char* path);
 // Starts the program named in [Config] (searching the fixed drives when the
-// stored path names no file). Returns true once the program was started.
+// stored path names no file). Returns true once the program was handed to the
+// system; false when no memory was left, the program was found nowhere
+// (reportMissing nonzero: the user was told so) or its command line with the
+// arguments would not fit.
 bool LaunchProgram(HWND owner, const char* name, BYTE reportMissing, const char* arguments);
+// Looks for a file (never a directory) called name, ignoring case, in and
+// below the directory that path (a 260-byte area ending in a backslash)
+// names, depth-first in listing order. True with the file's full path in
+// path, its name spelled as on disk; false with path back at the directory.
 bool FindFileInTree(char* path, const char* name);
+// Reads a registry value into area (size bytes). True when it was read and
+// ends in a zero inside the area.
 bool ReadRegistryValue(HKEY root, const char* keyPath, const char* valueName, char* area, DWORD size);

@@ -1,0 +1,87 @@
+// Candidate paths, command lines and texts of the player launch.
+#include "recorder/launch.h"
+
+#include <cstring>
+
+#include "resources/strings.h"
+#include "text/text.h"
+
+namespace {
+
+bool IsLeadByte(char c) {
+  unsigned char u = static_cast<unsigned char>(c);
+  return u >= 0x81 && u <= 0xFE;
+}
+
+// Drops a lead byte whose trail byte was cut off at the end of text.
+void DropCutDoubleByte(char* text) {
+  size_t i = 0;
+  size_t length = strlen(text);
+  while (i < length) {
+    if (IsLeadByte(text[i])) {
+      if (i + 1 == length) {
+        text[i] = '\0';
+        return;
+      }
+      i += 2;
+    } else {
+      ++i;
+    }
+  }
+}
+
+bool HoldsBlank(const char* text) { return strchr(text, ' ') != nullptr || strchr(text, '\t') != nullptr; }
+
+}  // namespace
+
+int PlayerPathFromUninstallString(char* text, size_t capacity, const char* playerName) {
+  if (text == nullptr || capacity == 0) return 0;
+  if (text[0] == '"') DeleteCharAt(text, 0);
+  *FileNamePart(text) = '\0';
+  if (AppendText(text, capacity, playerName)) return 1;
+  text[0] = '\0';
+  return 0;
+}
+
+int DefaultPlayerPath(char* path, size_t capacity, const char* windowsDirectory, const char* playerName) {
+  if (path == nullptr || capacity == 0) return 0;
+  path[0] = '\0';
+  if (windowsDirectory == nullptr || windowsDirectory[0] == '\0' || windowsDirectory[1] != ':') return 0;
+  if (CopyTextN(path, capacity, windowsDirectory, 2) && AppendText(path, capacity, STR_DEFAULT_PLAYER_FOLDER) &&
+      AppendText(path, capacity, playerName))
+    return 1;
+  path[0] = '\0';
+  return 0;
+}
+
+int BuildCommandLine(char* commandLine, size_t capacity, const char* program, const char* arguments) {
+  if (commandLine == nullptr || capacity == 0) return 0;
+  commandLine[0] = '\0';
+  if (program == nullptr || program[0] == '\0') return 0;
+  int whole = HoldsBlank(program) ? FormatText(commandLine, capacity, "\"%s\"", program)
+                                  : CopyText(commandLine, capacity, program);
+  if (whole && arguments != nullptr && arguments[0] != '\0')
+    whole = AppendFormat(commandLine, capacity, " %s", arguments);
+  if (whole) return 1;
+  commandLine[0] = '\0';
+  return 0;
+}
+
+int SearchPatternFits(size_t directoryLength, const char* subdirectory, size_t capacity) {
+  const size_t pattern = sizeof "*.*";  // with the terminating zero
+  size_t needed = directoryLength + pattern;
+  if (subdirectory != nullptr && subdirectory[0] != '\0') needed += strlen(subdirectory) + 1;
+  return needed <= capacity ? 1 : 0;
+}
+
+int FormatSearchingDriveText(char* text, size_t capacity, char driveLetter, const char* name) {
+  int whole = FormatText(text, capacity, STR_SEARCHING_DRIVE, driveLetter, name);
+  if (!whole && capacity > 0) DropCutDoubleByte(text);
+  return whole;
+}
+
+int FormatNotFoundText(char* text, size_t capacity, const char* name) {
+  int whole = FormatText(text, capacity, STR_NOT_FOUND_ANYWHERE, name);
+  if (!whole && capacity > 0) DropCutDoubleByte(text);
+  return whole;
+}
