@@ -9,7 +9,8 @@ namespace {
 size_t CharBoundaryWithin(const char* text, size_t limit) {
   size_t i = 0;
   while (text[i]) {
-    size_t step = (static_cast<unsigned char>(text[i]) >= 0x81 && text[i + 1]) ? 2 : 1;
+    const unsigned char byte = static_cast<unsigned char>(text[i]);
+    size_t step = (byte >= 0x81 && byte <= 0xFE && text[i + 1]) ? 2 : 1;
     if (i + step > limit) break;
     i += step;
   }
