@@ -114,11 +114,12 @@ void FuzzListLine(Reader& in) {
   std::string body = text.substr(0, text.size() - 3);
   Check(whole.compare(0, body.size(), body) == 0, "a cut line keeps a prefix of the whole line");
   // The ellipsis takes the end of the buffer; in front of it as many whole
-  // characters of the line as fit (a byte from 0x81 with one behind it
-  // opens a pair).
+  // characters of the line as fit (a lead byte 0x81..0xFE with one behind
+  // it opens a pair).
   size_t kept = 0;
   while (kept < whole.size()) {
-    size_t step = static_cast<unsigned char>(whole[kept]) >= 0x81 && kept + 1 < whole.size() ? 2 : 1;
+    const unsigned char byte = static_cast<unsigned char>(whole[kept]);
+    size_t step = byte >= 0x81 && byte <= 0xFE && kept + 1 < whole.size() ? 2 : 1;
     if (kept + step > capacity - 4) break;
     kept += step;
   }
