@@ -25,6 +25,10 @@ done
 
 scripts/stop-wine.sh || true
 
+echo "== Shipped program: system DLLs only, ASLR and DEP, size"
+scripts/check-binaries.sh build/win64 x86_64-w64-mingw32-objdump || status=1
+scripts/check-binaries.sh build/win32 i686-w64-mingw32-objdump || status=1
+
 echo "== Binary sizes"
 for arch in win64 win32; do
   for exe in Tavelund.exe standin-player.exe; do
