@@ -12,8 +12,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdio>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "e2e/desktop_support.h"
 #include "e2e/e2e_support.h"
@@ -33,27 +35,44 @@ struct Product {
   HWND main = nullptr;
 };
 
+// Writes the "player" that is no program into dir and returns the [Config]
+// line naming it (empty when the file could not be written).
+inline std::string QuietPlayerSetting(const std::string& dir) {
+  std::string notAPlayer = dir + "not-a-player.txt";
+  if (!e2e::WriteFileBytes(notAPlayer, "not a program\r\n")) return std::string();
+  return STR_PLAYER_EXE "=" + notAPlayer + "\r\n";
+}
+
+// Copies the scheduler into dir with exactly the given settings file and
+// starts it on the desktop; waits for its main window. The settings should
+// hold QuietPlayerSetting(dir) in [Config].
+inline void StartProductWithSettings(const e2e::PrivateDesktop& desktop, const std::string& dir, Product* product,
+                                     const std::string& settings, DWORD timeoutMs = e2e::kWaitMs) {
+  std::string exe = dir + "Tavelund.exe";
+  ASSERT_TRUE(CopyFileA(e2e::BuiltProgram("Tavelund.exe").c_str(), exe.c_str(), FALSE));
+  ASSERT_TRUE(e2e::WriteFileBytes(dir + "Tavelund.INI", settings));
+  product->process.Reset(desktop.Start(exe, {}, dir));
+  ASSERT_NE(nullptr, product->process.info().hProcess);
+  DWORD pid = product->process.pid();
+  product->main = e2e::WaitForWindow(
+      [&] {
+        HWND w = FindWindowA(STR_MAIN_CLASS, nullptr);
+        return w != nullptr && e2e::ProcessIdOf(w) == pid ? w : nullptr;
+      },
+      timeoutMs);
+  ASSERT_NE(nullptr, product->main);
+  // The class is there as soon as the dialog is created; its controls and
+  // state are complete once it is shown.
+  ASSERT_TRUE(e2e::WaitFor([&] { return IsWindowVisible(product->main) != FALSE; }, timeoutMs));
+}
+
 // Copies the scheduler into dir with a seeded settings file and starts it on
 // the desktop; waits for its main window.
 inline void StartProduct(const e2e::PrivateDesktop& desktop, const std::string& dir, Product* product,
                          const std::string& extraSettings = "") {
-  std::string exe = dir + "Tavelund.exe";
-  ASSERT_TRUE(CopyFileA(e2e::BuiltProgram("Tavelund.exe").c_str(), exe.c_str(), FALSE));
-  std::string notAPlayer = dir + "not-a-player.txt";
-  ASSERT_TRUE(e2e::WriteFileBytes(notAPlayer, "not a program\r\n"));
-  ASSERT_TRUE(e2e::WriteFileBytes(dir + "Tavelund.INI",
-                                  "[Config]\r\n" STR_PLAYER_EXE "=" + notAPlayer + "\r\n" + extraSettings));
-  product->process.Reset(desktop.Start(exe, {}, dir));
-  ASSERT_NE(nullptr, product->process.info().hProcess);
-  DWORD pid = product->process.pid();
-  product->main = e2e::WaitForWindow([&] {
-    HWND w = FindWindowA(STR_MAIN_CLASS, nullptr);
-    return w != nullptr && e2e::ProcessIdOf(w) == pid ? w : nullptr;
-  });
-  ASSERT_NE(nullptr, product->main);
-  // The class is there as soon as the dialog is created; its controls and
-  // state are complete once it is shown.
-  ASSERT_TRUE(e2e::WaitFor([&] { return IsWindowVisible(product->main) != FALSE; }));
+  std::string player = QuietPlayerSetting(dir);
+  ASSERT_FALSE(player.empty());
+  StartProductWithSettings(desktop, dir, product, "[Config]\r\n" + player + extraSettings);
 }
 
 inline std::string Status(HWND main) { return e2e::ControlText(main, IDC_MAIN_STATUS, 260); }
@@ -107,6 +126,96 @@ inline void StartConnected(const e2e::PrivateDesktop& desktop, const std::string
   StartProduct(desktop, e2e::NewTempDir(label), product, extraSettings);
   if (testing::Test::HasFatalFailure()) return;
   ExpectConnected(*product, *standin);
+}
+
+// True when the window's thread answers a message within timeoutMs: the
+// program is neither hung nor blocked in a long wait.
+inline bool Responds(HWND window, DWORD timeoutMs = 3000) {
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &result) != 0;
+}
+
+// The lines of the scheduler's list, read cross-process.
+inline std::vector<std::string> ListLines(HWND main) {
+  std::vector<std::string> lines;
+  HWND list = GetDlgItem(main, IDC_MAIN_LIST);
+  LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    // Across processes the length may come in characters, not bytes: a
+    // double-byte line then needs up to twice as much room.
+    LRESULT length = SendMessageA(list, LB_GETTEXTLEN, i, 0);
+    if (length < 0) continue;
+    std::vector<char> text(static_cast<size_t>(length) * 2 + 16, '\0');
+    SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+    text.back() = '\0';
+    lines.push_back(text.data());
+  }
+  return lines;
+}
+
+// The list line of the entry whose pattern ends the line ("" when none).
+inline std::string ListLineOf(HWND main, const std::string& pattern) {
+  for (const std::string& line : ListLines(main)) {
+    if (line.size() >= pattern.size() && line.compare(line.size() - pattern.size(), pattern.size(), pattern) == 0)
+      return line;
+  }
+  return std::string();
+}
+
+// Whether a list line carries the mark of the entry being recorded.
+inline bool MarkedRecording(const std::string& line) {
+  return line.find(std::string(" ") + STR_MARK_RECORDING + " ") != std::string::npos;
+}
+
+// ---- The clock, as the scheduler reads it ----
+
+// Seconds since local midnight.
+inline int NowSeconds() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  return now.wHour * 3600 + now.wMinute * 60 + now.wSecond;
+}
+
+// "H:M:S" as a schedule line writes it.
+inline std::string Clock(int seconds) {
+  seconds %= 86400;
+  char text[16];
+  std::snprintf(text, sizeof text, "%d:%d:%d", seconds / 3600, seconds / 60 % 60, seconds % 60);
+  return text;
+}
+
+// Seconds since midnight of a journal clock "HH:MM:SS.mmm".
+inline int SecondsOfClock(const std::string& clock) {
+  int h = 0, m = 0, s = 0;
+  std::sscanf(clock.c_str(), "%d:%d:%d", &h, &m, &s);
+  return h * 3600 + m * 60 + s;
+}
+
+// Sleeps until the local clock reaches second (since midnight) plus
+// extraMs; returns at once when that has passed.
+inline void SleepUntil(int second, int extraMs = 0) {
+  for (;;) {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    long long nowMs = (now.wHour * 3600LL + now.wMinute * 60 + now.wSecond) * 1000 + now.wMilliseconds;
+    long long left = second * 1000LL + extraMs - nowMs;
+    if (left <= 0) return;
+    Sleep(static_cast<DWORD>(left > 200 ? 200 : left));
+  }
+}
+
+// The plug-in is searched every 4 s: windows open after it surely was found.
+const int kLeadSeconds = 8;
+
+// Around midnight the tests' own arithmetic would wrap: wait it out.
+inline void AvoidMidnight() {
+  while (NowSeconds() > 86400 - 60) Sleep(1000);
+}
+
+// One [MP3Schedule] line; by default every day, no MP3 parameters.
+inline std::string Line(int key, int start, int end, const std::string& pattern,
+                        const std::string& parameters = "4 1 -1 0") {
+  return std::to_string(key) + "=" + Clock(start) + " " + Clock(end) + " " + pattern + "|" + parameters + "\r\n";
 }
 
 }  // namespace product

@@ -19,42 +19,10 @@ using e2e::PrivateDesktop;
 using e2e::Standin;
 using namespace e2e::product;
 
-// Seconds since local midnight, as the scheduler reads the clock.
-int NowSeconds() {
-  SYSTEMTIME now;
-  GetLocalTime(&now);
-  return now.wHour * 3600 + now.wMinute * 60 + now.wSecond;
-}
-
-std::string Clock(int seconds) {
-  seconds %= 86400;
-  char text[16];
-  std::snprintf(text, sizeof text, "%d:%d:%d", seconds / 3600, seconds / 60 % 60, seconds % 60);
-  return text;
-}
-
 std::string TwoDigits(int n) {
   char text[8];
   std::snprintf(text, sizeof text, "%02d", n % 100);
   return text;
-}
-
-// One [MP3Schedule] line, every day, no MP3 parameters.
-std::string Line(int key, int start, int end, const std::string& pattern) {
-  return std::to_string(key) + "=" + Clock(start) + " " + Clock(end) + " " + pattern + "|4 1 -1 0\r\n";
-}
-
-int SecondsOfClock(const std::string& clock) {  // "HH:MM:SS.mmm"
-  int h = 0, m = 0, s = 0;
-  std::sscanf(clock.c_str(), "%d:%d:%d", &h, &m, &s);
-  return h * 3600 + m * 60 + s;
-}
-
-// The plug-in is searched every 4 s: windows open after it surely was found.
-const int kLeadSeconds = 8;
-// Around midnight the test's own arithmetic would wrap: wait it out.
-void AvoidMidnight() {
-  while (NowSeconds() > 86400 - 60) Sleep(1000);
 }
 
 struct Scene {
@@ -99,6 +67,35 @@ TEST(ScheduledRecording, StartsOnTimeIntoTheExpandedNameAndStopsAtTheEnd) {
     // The mark follows: recording while the window lasts, idle after it.
     std::vector<e2e::JournalEvent> stops = e2e::EventsOfKind(e2e::ReadJournal(scene.standin.journal), "stop");
     EXPECT_EQ(stops.size(), 1u);
+  });
+}
+
+TEST(ScheduledRecording, ParametersReachThePluginThroughItsQualityDialog) {
+  AvoidMidnight();
+  RunIsolated("params", [](const PrivateDesktop& desktop) {
+    std::string out = e2e::NewTempDir("params-out");
+    int start = NowSeconds() + kLeadSeconds;
+    Scene scene;
+    // Stereo 128 kbit/s at 44100 Hz, then mono 96 kbit/s at 22050 Hz.
+    StartScene(desktop, "params",
+               Line(0, start, start + 2, out + "stereo.mp3", "4 1 -1 1") +
+                   Line(1, start + 3, start + 5, out + "mono.mp3", "3 0 -1 3"),
+               &scene);
+    if (testing::Test::HasFatalFailure()) return;
+    ASSERT_TRUE(e2e::WaitForJournalEvent(scene.standin.journal, "start", 2, nullptr, (kLeadSeconds + 10) * 1000));
+    std::vector<e2e::JournalEvent> events = e2e::ReadJournal(scene.standin.journal);
+    std::vector<e2e::JournalEvent> requests = e2e::EventsOfKind(events, "request");
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0].Field("params"), "128 44100 2");
+    EXPECT_EQ(requests[0].Field("name"), out + "stereo.mp3");
+    EXPECT_EQ(requests[1].Field("params"), "96 22050 1");
+    EXPECT_EQ(requests[1].Field("name"), out + "mono.mp3");
+    // Each request is confirmed in the quality dialog before its start.
+    std::vector<std::string> order;
+    for (const e2e::JournalEvent& e : events)
+      if (e.kind == "request" || e.kind == "quality-accept" || e.kind == "start") order.push_back(e.kind);
+    std::vector<std::string> expected = {"request", "quality-accept", "start", "request", "quality-accept", "start"};
+    EXPECT_EQ(order, expected);
   });
 }
 
