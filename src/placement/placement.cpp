@@ -48,6 +48,19 @@ Placement RestoredPlacement(const char* storedValue, int resizable, const Placem
   return FitOnScreen(wanted, screen);
 }
 
+Placement KeepReachable(const Placement& placed, const ScreenArea& area, const ScreenMetrics& screen) {
+  int64_t right = static_cast<int64_t>(placed.x) + placed.width;
+  int64_t bottom = static_cast<int64_t>(placed.y) + placed.height;
+  int64_t areaRight = static_cast<int64_t>(area.left) + area.width;
+  int64_t areaBottom = static_cast<int64_t>(area.top) + area.height;
+  bool visible = right > area.left && placed.x < areaRight && bottom > area.top && placed.y < areaBottom;
+  if (visible) return placed;
+  Placement centred = placed;
+  centred.x = static_cast<int>((static_cast<int64_t>(screen.width) - placed.width) >> 1);
+  centred.y = static_cast<int>((static_cast<int64_t>(screen.height) - placed.height) >> 1);
+  return centred;
+}
+
 AxisAdjustment ChildAxisAdjustment(int lowEdge, int highEdge, int reference) {
   if (lowEdge > reference) return AXIS_MOVE;
   if (highEdge > reference) return AXIS_STRETCH;

@@ -63,6 +63,22 @@ int PlacementNeedsWrite(const char* storedValue, const Placement& current);
 Placement RestoredPlacement(const char* storedValue, int resizable, const Placement& current,
                             const ScreenMetrics& screen);
 
+// The virtual screen: the rectangle around all monitors, screen pixels.
+struct ScreenArea {
+  int left;
+  int top;
+  int width;
+  int height;
+};
+
+// The window rectangle a restore actually produced (the system clamps
+// coordinates and sizes) checked once more: when not one pixel of it lies on
+// the virtual screen, as with a damaged or stale value far to the left or
+// top, it is centred on the primary screen at the size it got; otherwise it
+// stays. Negative positions that still show the window on some monitor are
+// left alone.
+Placement KeepReachable(const Placement& placed, const ScreenArea& area, const ScreenMetrics& screen);
+
 // The centring rule alone: x and y are replaced by the centred position when
 // x + caption height reaches the screen width or y + caption height the
 // screen height. Halving rounds towards minus infinity.

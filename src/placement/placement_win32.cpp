@@ -75,6 +75,13 @@ void RestorePlacement(HWND dialog, int resizable) {
   ScreenMetrics screen{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), GetSystemMetrics(SM_CYCAPTION)};
   Placement target = RestoredPlacement(stored, resizable, WindowPlacement(dialog), screen);
   MoveWindow(dialog, target.x, target.y, target.width, target.height, FALSE);
+  // A stored position far off to the left or top is kept as stored; if that
+  // leaves the dialog on no monitor at all, bring it back where it can be seen.
+  ScreenArea area{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                  GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+  Placement placed = WindowPlacement(dialog);
+  Placement reachable = KeepReachable(placed, area, screen);
+  if (!(reachable == placed)) MoveWindow(dialog, reachable.x, reachable.y, reachable.width, reachable.height, FALSE);
 }
 
 LPCSTR SizePropertyName() { return MAKEINTATOM(sizePropertyAtom); }

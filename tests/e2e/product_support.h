@@ -132,24 +132,34 @@ inline void StartConnected(const e2e::PrivateDesktop& desktop, const std::string
 // program is neither hung nor blocked in a long wait.
 inline bool Responds(HWND window, DWORD timeoutMs = 3000) {
   DWORD_PTR result = 0;
-  return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &result) != 0;
+  return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &result) != 0;
 }
 
-// The lines of the scheduler's list, read cross-process.
+// Line index of the scheduler's list, read cross-process. The item is asked
+// for in UTF-16 and converted back to code page 949 here: Wine does not carry
+// an ANSI item text across processes whole.
+inline std::string ListLine(HWND main, int index) {
+  HWND list = GetDlgItem(main, IDC_MAIN_LIST);
+  LRESULT length = SendMessageW(list, LB_GETTEXTLEN, index, 0);
+  if (length < 0) return std::string();
+  std::vector<wchar_t> wide(static_cast<size_t>(length) + 16, L'\0');
+  SendMessageW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(wide.data()));
+  wide.back() = L'\0';
+  int bytes = WideCharToMultiByte(949, 0, wide.data(), -1, nullptr, 0, nullptr, nullptr);
+  if (bytes <= 0) return std::string();
+  std::vector<char> text(static_cast<size_t>(bytes), '\0');
+  WideCharToMultiByte(949, 0, wide.data(), -1, text.data(), bytes, nullptr, nullptr);
+  return text.data();
+}
+
+inline int ListCount(HWND main) {
+  return static_cast<int>(SendDlgItemMessageA(main, IDC_MAIN_LIST, LB_GETCOUNT, 0, 0));
+}
+
+// All lines of the scheduler's list.
 inline std::vector<std::string> ListLines(HWND main) {
   std::vector<std::string> lines;
-  HWND list = GetDlgItem(main, IDC_MAIN_LIST);
-  LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
-  for (LRESULT i = 0; i < count; ++i) {
-    // Across processes the length may come in characters, not bytes: a
-    // double-byte line then needs up to twice as much room.
-    LRESULT length = SendMessageA(list, LB_GETTEXTLEN, i, 0);
-    if (length < 0) continue;
-    std::vector<char> text(static_cast<size_t>(length) * 2 + 16, '\0');
-    SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
-    text.back() = '\0';
-    lines.push_back(text.data());
-  }
+  for (int i = 0, count = ListCount(main); i < count; ++i) lines.push_back(ListLine(main, i));
   return lines;
 }
 

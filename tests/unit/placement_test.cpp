@@ -143,6 +143,24 @@ TEST(PlacementRestore, CentringHalvesTowardsMinusInfinity) {
             (Placement{1073742336, -1073741440, INT_MIN, INT_MAX}));
 }
 
+TEST(PlacementRestore, WindowOnNoMonitorIsCentredAtTheSizeItGot) {
+  const ScreenArea single{0, 0, 1024, 768};
+  // One pixel on the screen on any side is enough to stay.
+  for (Placement placed : {Placement{-399, -50, 400, 300}, Placement{-50, -299, 400, 300},
+                           Placement{1023, 10, 400, 300}, Placement{10, 767, 400, 300}})
+    EXPECT_EQ(KeepReachable(placed, single, kScreen), placed) << placed.x << "," << placed.y;
+  // Wholly off: left, above, and where the system clamps far-off coordinates.
+  for (Placement placed : {Placement{-400, 10, 400, 300}, Placement{10, -300, 400, 300},
+                           Placement{-32768, -32768, 1036, 780}, Placement{INT_MIN, INT_MIN, 400, 300}})
+    EXPECT_EQ(KeepReachable(placed, single, kScreen),
+              (Placement{(1024 - placed.width) >> 1, (768 - placed.height) >> 1, placed.width, placed.height}))
+        << placed.x << "," << placed.y;
+  // A monitor left of the primary one makes negative positions visible.
+  const ScreenArea twoMonitors{-1280, 0, 1280 + 1024, 1024};
+  EXPECT_EQ(KeepReachable(Placement{-1000, 100, 400, 300}, twoMonitors, kScreen), (Placement{-1000, 100, 400, 300}));
+  EXPECT_EQ(KeepReachable(Placement{-1680, 100, 400, 300}, twoMonitors, kScreen), (Placement{312, 234, 400, 300}));
+}
+
 TEST(LayoutAxis, EdgesAgainstTheReferencePoint) {
   struct Case {
     int low, high, ref;
