@@ -33,4 +33,9 @@ enum PluginTiming {
   PLUGIN_SEARCH_PERIOD_MS = 4000,  // search timer while no plug-in is known
   QUALITY_WAIT_LIMIT_MS = 20000,   // for the quality dialog to open, and to close
   QUALITY_POLL_MS = 100,           // sleep between two looks
+  // A plug-in that stops answering must not freeze the program and with it
+  // every later recording: reading its state and handing it a request are
+  // given up after these.
+  STATE_READ_LIMIT_MS = 3000,
+  REQUEST_SEND_LIMIT_MS = 20000,
 };

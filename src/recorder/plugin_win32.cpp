@@ -96,7 +96,10 @@ bool IsRecording() {
   char text[STATE_TEXT_CAPACITY];
   text[0] = '\0';
   HWND state = GetDlgItem(pluginWindow, PLUGIN_STATE_CONTROL);
-  if (state) SendMessageA(state, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+  DWORD_PTR copied = 0;
+  if (state)
+    SendMessageTimeoutA(state, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                        SMTO_NORMAL | SMTO_ABORTIFHUNG, STATE_READ_LIMIT_MS, &copied);
   text[sizeof text - 1] = '\0';
   return !IsIdleStateText(text);
 }
@@ -126,9 +129,14 @@ void SendRecordingRequest(HWND mainWindow, const ScheduleEntry* entry, const cha
   request.dwData = REQUEST_DATA_ID;
   request.cbData = REQUEST_BLOCK_SIZE;
   request.lpData = block;
-  SendMessageA(pluginWindow, WM_COPYDATA, reinterpret_cast<WPARAM>(mainWindow),
-               reinterpret_cast<LPARAM>(&request));
+  DWORD_PTR answer = 0;
+  LRESULT delivered = SendMessageTimeoutA(pluginWindow, WM_COPYDATA, reinterpret_cast<WPARAM>(mainWindow),
+                                          reinterpret_cast<LPARAM>(&request), SMTO_NORMAL,
+                                          REQUEST_SEND_LIMIT_MS, &answer);
   LocalFree(block);
+  // Not taken within the limit (or the plug-in went away): starting now
+  // would record under whatever name the plug-in had before.
+  if (!delivered) return;
   // Parameters only count once the plug-in's quality dialog has accepted them.
   if ((entry->flags & FLAG_MP3_PARAMS) && !ConfirmQualityDialog()) return;
   PostCommand(mainWindow, IDC_MAIN_START);

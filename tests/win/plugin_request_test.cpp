@@ -260,6 +260,22 @@ TEST(QualityDialog, SlowPluginStillGetsItsRecording) {
   ExpectStarted(run, "64 44100 2");
 }
 
+// A plug-in that does not take the request within the limit gets no start:
+// the program has its thread back and records nothing under an old name.
+TEST(RecordingRequest, PluginThatDoesNotAnswerIsGivenUpAndNothingStarts) {
+  RequestSetup setup;
+  setup.standinArgs = {"--delay-ms", "23000"};
+  setup.entry = Entry(0, 4, 1);
+  setup.fileName = "unanswered.mp3";
+  RequestRun run;
+  RunIsolated(setup, &run);
+  if (HasFatalFailure()) return;
+  EXPECT_GE(run.elapsedMs, 19500u);
+  EXPECT_LT(run.elapsedMs, 23000u);
+  EXPECT_TRUE(run.commands.empty());
+  EXPECT_TRUE(e2e::EventsOfKind(run.events, "start").empty());
+}
+
 TEST(QualityDialog, NeverOpeningCostsTwentySecondsAndStartsNothing) {
   RequestSetup setup;
   setup.standinArgs = {"--quality-never-opens"};
