@@ -1,0 +1,359 @@
+// bench_driver.exe: the whole-process benchmarks. It starts Tavelund.exe (or
+// a variant), the floor dialog and the stand-in player as processes and
+// watches them from outside, the way a user's clock would.
+//
+//   bench_driver startup WORKDIR RUNS OUTFILE
+//     Time from CreateProcess until the main window is visible with its list
+//     filled (20 entries), against the floor dialog becoming visible (its
+//     empty list asked the same way). One untimed start of each first; then
+//     RUNS starts of each, alternating.
+//   bench_driver punctuality EXE WORKDIR COUNT OUTFILE LABEL
+//     A copy of EXE with COUNT scheduled windows at successive 3-second
+//     steps, the first 8 s after start, each 2 s long, no MP3 parameters.
+//     For each start: the stand-in's journal time of the recording request
+//     (and of the recording start) minus the scheduled second, in ms.
+//   bench_driver idle-start product|floor|floor-title WORKDIR OUTFILE
+//     Starts the stand-in player and then either a copy of Tavelund.exe with
+//     50 entries none of which fires (returns once it is connected), or the
+//     floor dialog with its 1-second timer (floor-title: and the clock in its
+//     title). Leaves them running.
+//   bench_driver close OUTFILE
+//     Closes every main window, floor dialog and stand-in player on the
+//     desktop with WM_CLOSE and waits for them to go.
+//
+// WORKDIR must exist and be empty. Figures go to OUTFILE as "key value..."
+// lines; scripts/bench.sh reads them.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "bench_common.h"
+#include "e2e/e2e_support.h"
+#include "floor_dialog.h"
+#include "resources/ids.h"
+#include "resources/strings.h"
+
+using bench::Format;
+using bench::NowMs;
+using bench::Results;
+using namespace e2e;
+
+namespace {
+
+const int kDaySeconds = 86400;
+
+int SecondsOfDay(const SYSTEMTIME& t) { return t.wHour * 3600 + t.wMinute * 60 + t.wSecond; }
+
+std::string Clock(int seconds) {
+  seconds = ((seconds % kDaySeconds) + kDaySeconds) % kDaySeconds;
+  return Format("%d:%d:%d", seconds / 3600, seconds / 60 % 60, seconds % 60);
+}
+
+// "HH:MM:SS.mmm" as milliseconds since midnight, -1 when malformed.
+long long ClockMs(const std::string& clock) {
+  int h, m, s, ms;
+  if (sscanf(clock.c_str(), "%d:%d:%d.%d", &h, &m, &s, &ms) != 4) return -1;
+  return ((h * 60LL + m) * 60 + s) * 1000 + ms;
+}
+
+// a - b on the clock face, in (-12 h, 12 h].
+long long ClockDifferenceMs(long long a, long long b) {
+  const long long day = kDaySeconds * 1000LL;
+  long long d = ((a - b) % day + day) % day;
+  return d > day / 2 ? d - day : d;
+}
+
+// A settings file with the player path and the given schedule lines.
+std::string SettingsText(const std::string& playerPath, const std::vector<std::string>& lines) {
+  std::string text = "[Config]\r\nWINAMP.EXE=" + playerPath + "\r\n[MP3Schedule]\r\n";
+  for (size_t k = 0; k < lines.size(); ++k) text += Format("%zu=", k) + lines[k] + "\r\n";
+  text += Format("%zu=\r\n", lines.size());
+  return text;
+}
+
+// count entries every day whose windows lie an hour and more ahead: none
+// opens within any benchmark's run.
+std::vector<std::string> QuietSchedule(int count, const std::string& folder) {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  int base = SecondsOfDay(now) + 3600;
+  std::vector<std::string> lines;
+  for (int k = 0; k < count; ++k) {
+    int start = base + 60 * k;
+    lines.push_back(Clock(start) + " " + Clock(start + 30) + " " + folder + Format("quiet%02d_%%2h%%2m.mp3", k) +
+                    "|4 1 -1 0");
+  }
+  return lines;
+}
+
+HWND MainWindowOf(DWORD pid) {
+  HWND w = FindWindowA(STR_MAIN_CLASS, nullptr);
+  return w != nullptr && ProcessIdOf(w) == pid ? w : nullptr;
+}
+
+// The floor dialog's title is FLOOR_TITLE, with the clock behind it under
+// --title-clock.
+bool IsFloorWindow(HWND w) { return WindowTextOf(w).compare(0, sizeof FLOOR_TITLE - 1, FLOOR_TITLE) == 0; }
+
+// Cheap enough to poll during a start: one lookup by the exact title.
+HWND FloorWindowOf(DWORD pid) {
+  HWND w = FindWindowA(nullptr, FLOOR_TITLE);
+  return w != nullptr && ProcessIdOf(w) == pid ? w : nullptr;
+}
+
+// Asks the program to close its window and waits; ends it when it does not.
+void CloseProgram(PROCESS_INFORMATION* process, HWND window) {
+  if (window != nullptr) PostMessageA(window, WM_CLOSE, 0, 0);
+  if (!WaitForExit(*process, 10000)) TerminateProcess(process->hProcess, 99);
+  KillProcess(process);
+}
+
+void CloseHandles(PROCESS_INFORMATION* process) {
+  if (process->hThread) CloseHandle(process->hThread);
+  if (process->hProcess) CloseHandle(process->hProcess);
+  *process = PROCESS_INFORMATION{};
+}
+
+// ---- Start-up ----
+
+// Milliseconds from CreateProcess until the window is visible and its list
+// answers that it holds listCount lines (the floor's list is empty); -1 when
+// that did not happen within 20 s.
+double MeasureStart(const std::string& exe, const std::string& dir, bool product, int listCount) {
+  double start = NowMs();
+  PROCESS_INFORMATION process = StartProcess(exe, {}, dir);
+  if (process.hProcess == nullptr) return -1;
+  double shown = -1;
+  HWND window = nullptr;
+  while (NowMs() - start < 20000) {
+    HWND w = product ? MainWindowOf(process.dwProcessId) : FloorWindowOf(process.dwProcessId);
+    if (w != nullptr && IsWindowVisible(w)) {
+      window = w;
+      // Both sides answer the same question through their list, so both are
+      // timed up to the moment their thread takes messages again.
+      DWORD_PTR count = 0;
+      HWND list = GetDlgItem(w, product ? IDC_MAIN_LIST : FLOOR_LIST);
+      if (list != nullptr &&
+          SendMessageTimeoutA(list, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 1000, &count) != 0 &&
+          static_cast<int>(count) == listCount) {
+        shown = NowMs() - start;
+        break;
+      }
+    }
+    Sleep(1);
+  }
+  CloseProgram(&process, window);
+  return shown;
+}
+
+int RunStartup(const std::string& workDir, int runs, const Results& out) {
+  const int kEntries = 20;
+  std::string product = workDir + "Tavelund.exe";
+  if (!CopyFileA(BuiltProgram("Tavelund.exe").c_str(), product.c_str(), FALSE)) {
+    out.Note("cannot copy Tavelund.exe");
+    return 1;
+  }
+  // The stored "player" is a text file: the launch at start-up finds it and
+  // fails to start it, so no player and no drive search take part.
+  std::string notAPlayer = workDir + "not-a-player.txt";
+  WriteFileBytes(notAPlayer, "x");
+  WriteFileBytes(workDir + "Tavelund.INI", SettingsText(notAPlayer, QuietSchedule(kEntries, workDir)));
+  std::string floor = BuiltProgram("bench_floor_dialog.exe");
+
+  std::vector<double> productMs, floorMs;
+  for (int r = -1; r < runs; ++r) {
+    for (int side = 0; side < 2; ++side) {
+      bool isProduct = (side + r + 2) % 2 == 1;
+      double ms = isProduct ? MeasureStart(product, workDir, true, kEntries) : MeasureStart(floor, workDir, false, 0);
+      if (ms < 0) {
+        out.Note(std::string(isProduct ? "Tavelund.exe" : "floor dialog") + " did not show in 20 s");
+        continue;
+      }
+      if (r < 0) continue;  // the untimed first start of each
+      (isProduct ? productMs : floorMs).push_back(ms);
+    }
+    if (r >= 0 && !productMs.empty() && !floorMs.empty())
+      out.Note(Format("start-up run %d: product %.0f ms, floor %.0f ms", r + 1, productMs.back(), floorMs.back()));
+  }
+  out.Line("startup-product-ms " + bench::Join(productMs));
+  out.Line("startup-floor-ms " + bench::Join(floorMs));
+  return 0;
+}
+
+// ---- Punctuality ----
+
+// The entry number in a recording's file name "...\pNN.mp3", -1 if none.
+int EntryOfName(const std::string& name) {
+  size_t slash = name.find_last_of('\\');
+  std::string file = slash == std::string::npos ? name : name.substr(slash + 1);
+  int k = -1;
+  if (sscanf(file.c_str(), "p%d.mp3", &k) != 1) return -1;
+  return k;
+}
+
+int RunPunctuality(const std::string& exe, const std::string& workDir, int count, const std::string& label,
+                   const Results& out) {
+  const int kLeadSeconds = 8;  // discovery needs up to one 4 s search period
+  const int kStepSeconds = 3;  // a 2 s window, then a tick spent stopping
+  std::string product = workDir + "Tavelund.exe";
+  if (!CopyFileA(exe.c_str(), product.c_str(), FALSE)) {
+    out.Note("cannot copy " + exe);
+    return 1;
+  }
+  std::string recordings = workDir + "rec\\";
+  CreateDirectoryA(recordings.c_str(), nullptr);
+
+  Standin standin;
+  if (!StartStandin(workDir, {}, &standin)) {
+    out.Note("the stand-in player did not start");
+    return 1;
+  }
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  int first = SecondsOfDay(now) + kLeadSeconds;
+  std::vector<int> scheduled;
+  std::vector<std::string> lines;
+  for (int k = 0; k < count; ++k) {
+    int start = first + kStepSeconds * k;
+    scheduled.push_back(start % kDaySeconds);
+    lines.push_back(Clock(start) + " " + Clock(start + 2) + " " + recordings + Format("p%02d.mp3", k) + "|4 1 -1 0");
+  }
+  WriteFileBytes(workDir + "Tavelund.INI", SettingsText(BuiltProgram("standin-player.exe"), lines));
+
+  PROCESS_INFORMATION app = StartProcess(product, {}, workDir);
+  if (app.hProcess == nullptr) {
+    out.Note("cannot start " + product);
+    return 1;
+  }
+  // Until every request came, or the last window is well over.
+  ULONGLONG deadline = GetTickCount64() + (kLeadSeconds + kStepSeconds * count + 6) * 1000ULL;
+  while (GetTickCount64() < deadline) {
+    if (EventsOfKind(ReadJournal(standin.journal), "start").size() >= static_cast<size_t>(count)) break;
+    Sleep(500);
+  }
+  Sleep(2500);  // let the last recording stop
+  CloseProgram(&app, MainWindowOf(app.dwProcessId));
+  if (standin.player != nullptr) PostMessageA(standin.player, WM_CLOSE, 0, 0);
+  WaitForExit(standin.process.info(), 10000);
+
+  std::vector<JournalEvent> events = ReadJournal(standin.journal);
+  std::vector<double> requestDelays, startDelays;
+  std::vector<bool> seen(count, false);
+  for (const JournalEvent& event : events) {
+    if (event.kind != "request" && event.kind != "start") continue;
+    int k = EntryOfName(event.Field("name"));
+    if (k < 0 || k >= count) continue;
+    double delay = static_cast<double>(ClockDifferenceMs(ClockMs(event.clock), scheduled[k] * 1000LL));
+    if (event.kind == "request") {
+      if (seen[k]) out.Note(Format("entry %d was requested twice", k));
+      seen[k] = true;
+      requestDelays.push_back(delay);
+    } else {
+      startDelays.push_back(delay);
+    }
+  }
+  out.Line(Format("punct-%s-expected %d", label.c_str(), count));
+  out.Line("punct-" + label + "-request-ms " + bench::Join(requestDelays, "%.0f"));
+  out.Line("punct-" + label + "-start-ms " + bench::Join(startDelays, "%.0f"));
+  return 0;
+}
+
+// ---- Idle ----
+
+int RunIdleStart(const std::string& kind, const std::string& workDir, const Results& out) {
+  // The stand-in runs on every side, so all see the same background.
+  std::string journal = workDir + "journal.txt";
+  PROCESS_INFORMATION standin = StartProcess(BuiltProgram("standin-player.exe"), {"--journal", journal}, workDir);
+  if (standin.hProcess == nullptr || !WaitForJournalEvent(journal, "ready", 1, nullptr)) {
+    out.Note("the stand-in player did not start");
+    return 1;
+  }
+  out.Line(Format("idle-%s-standin-pid %lu", kind.c_str(), standin.dwProcessId));
+  CloseHandles(&standin);
+  if (kind == "product") {
+    std::string product = workDir + "Tavelund.exe";
+    CopyFileA(BuiltProgram("Tavelund.exe").c_str(), product.c_str(), FALSE);
+    WriteFileBytes(workDir + "Tavelund.INI",
+                   SettingsText(BuiltProgram("standin-player.exe"), QuietSchedule(50, workDir)));
+    PROCESS_INFORMATION app = StartProcess(product, {}, workDir);
+    // Connected: the launch button goes grey once the plug-in was found.
+    bool connected = WaitFor(
+        [&] {
+          HWND w = MainWindowOf(app.dwProcessId);
+          return w != nullptr && !IsWindowEnabled(GetDlgItem(w, IDC_MAIN_LAUNCH));
+        },
+        30000, 100);
+    out.Line(Format("idle-product-pid %lu", app.dwProcessId));
+    CloseHandles(&app);
+    if (!connected) {
+      out.Note("Tavelund.exe did not connect to the stand-in within 30 s");
+      return 1;
+    }
+    return 0;
+  }
+  std::vector<std::string> options = {"--timer"};
+  if (kind == "floor-title") options.push_back("--title-clock");
+  PROCESS_INFORMATION floor = StartProcess(BuiltProgram("bench_floor_dialog.exe"), options, workDir);
+  DWORD pid = floor.dwProcessId;
+  auto isShown = [pid](HWND w) { return ProcessIdOf(w) == pid && IsFloorWindow(w) && IsWindowVisible(w); };
+  bool shown = WaitFor([&] { return FindTopLevel(isShown) != nullptr; }, 30000, 100);
+  out.Line(Format("idle-%s-pid %lu", kind.c_str(), pid));
+  CloseHandles(&floor);
+  if (!shown) {
+    out.Note("the floor dialog did not show within 30 s");
+    return 1;
+  }
+  return 0;
+}
+
+std::vector<HWND> BenchWindows() {
+  std::vector<HWND> found;
+  for (HWND w : TopLevelWindows()) {
+    std::string name = ClassNameOf(w);
+    if (name == STR_MAIN_CLASS || name == STR_PLAYER_CLASS || IsFloorWindow(w)) found.push_back(w);
+  }
+  return found;
+}
+
+int RunClose(const Results& out) {
+  for (HWND w : BenchWindows()) PostMessageA(w, WM_CLOSE, 0, 0);
+  if (!WaitFor([] { return BenchWindows().empty(); }, 15000, 100)) {
+    out.Note("some benchmark windows did not close");
+    return 1;
+  }
+  return 0;
+}
+
+std::string AsFolder(std::string path) {
+  if (!path.empty() && path.back() != '\\') path += '\\';
+  return path;
+}
+
+int Usage() {
+  fprintf(stderr,
+          "usage: bench_driver startup WORKDIR RUNS OUTFILE\n"
+          "       bench_driver punctuality EXE WORKDIR COUNT OUTFILE LABEL\n"
+          "       bench_driver idle-start product|floor|floor-title WORKDIR OUTFILE\n"
+          "       bench_driver close OUTFILE\n");
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3) return Usage();
+  std::string mode = argv[1];
+  if (mode == "startup" && argc == 5) return RunStartup(AsFolder(argv[2]), atoi(argv[3]), Results(argv[4]));
+  if (mode == "punctuality" && argc == 7)
+    return RunPunctuality(argv[2], AsFolder(argv[3]), atoi(argv[4]), argv[6], Results(argv[5]));
+  if (mode == "idle-start" && argc == 5) {
+    std::string kind = argv[2];
+    if (kind != "product" && kind != "floor" && kind != "floor-title") return Usage();
+    return RunIdleStart(kind, AsFolder(argv[3]), Results(argv[4]));
+  }
+  if (mode == "close" && argc == 3) return RunClose(Results(argv[2]));
+  return Usage();
+}

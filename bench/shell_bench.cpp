@@ -1,0 +1,235 @@
+// In-process benchmarks of the shell, each against a bare floor doing the
+// same platform calls without the product's code around them:
+//
+//   bench_shell search ROOT REPEATS OUTFILE
+//     FindFileInTree looking for a name that is nowhere under ROOT (so it
+//     visits every entry) against a bare recursive FindFirstFileA walker.
+//   bench_shell store WORKDIR REPEATS OUTFILE COUNT...
+//     LoadSchedules and SaveSchedules of COUNT entries against bare
+//     GetPrivateProfileStringA / WritePrivateProfileStringA loops over the
+//     same keys and lines.
+//
+// Figures go to OUTFILE as "key value..." lines (times in ms, one value per
+// repeat); scripts/bench.sh reads them.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/app_win32.h"
+#include "bench_common.h"
+#include "recorder/launch_win32.h"
+#include "resources/strings.h"
+#include "schedule/schedule.h"
+#include "schedule/schedule_win32.h"
+#include "text/text.h"
+
+using bench::Format;
+using bench::NowMs;
+using bench::Results;
+
+namespace {
+
+// ---- Drive search ----
+
+struct WalkCount {
+  long long files = 0;
+  long long folders = 0;
+};
+
+// The floor: lists every folder with FindFirstFileA/FindNextFileA and counts
+// what it meets. path holds the folder with a trailing backslash in its first
+// length bytes.
+void Walk(char* path, size_t length, WalkCount* count) {
+  if (length + 4 > MAX_PATH) return;
+  memcpy(path + length, "*.*", 4);
+  WIN32_FIND_DATAA entry;
+  HANDLE listing = FindFirstFileA(path, &entry);
+  if (listing == INVALID_HANDLE_VALUE) return;
+  do {
+    if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      if (strcmp(entry.cFileName, ".") == 0 || strcmp(entry.cFileName, "..") == 0) continue;
+      ++count->folders;
+      size_t nameLength = strlen(entry.cFileName);
+      if (length + nameLength + 2 > MAX_PATH) continue;
+      memcpy(path + length, entry.cFileName, nameLength);
+      path[length + nameLength] = '\\';
+      Walk(path, length + nameLength + 1, count);
+    } else {
+      ++count->files;
+    }
+  } while (FindNextFileA(listing, &entry));
+  FindClose(listing);
+}
+
+int RunSearch(const std::string& root, int repeats, const Results& out) {
+  const char absent[] = "tavelund-bench-absent.exe";
+  char path[MAX_PATH];
+  // One untimed walk first, so both sides meet a warm directory cache.
+  WalkCount count;
+  CopyText(path, sizeof path, root.c_str());
+  Walk(path, strlen(path), &count);
+  out.Line(Format("search-files %lld", count.files));
+  out.Line(Format("search-folders %lld", count.folders));
+  std::vector<double> floorMs, productMs;
+  int found = 0;
+  for (int r = 0; r < repeats; ++r) {
+    // Alternate which side goes first.
+    for (int side = 0; side < 2; ++side) {
+      bool product = (side + r) % 2 == 1;
+      CopyText(path, sizeof path, root.c_str());
+      double start = NowMs();
+      if (product) {
+        found += FindFileInTree(path, absent) ? 1 : 0;
+        productMs.push_back(NowMs() - start);
+      } else {
+        WalkCount walked;
+        Walk(path, strlen(path), &walked);
+        floorMs.push_back(NowMs() - start);
+        if (walked.files != count.files) out.Note("the tree changed during the run");
+      }
+    }
+    out.Note(Format("search repeat %d: floor %.0f ms, product %.0f ms", r + 1, floorMs.back(), productMs.back()));
+  }
+  out.Line("search-floor-ms " + bench::Join(floorMs));
+  out.Line("search-product-ms " + bench::Join(productMs));
+  out.Line(Format("search-product-found %d", found));
+  return 0;
+}
+
+// ---- Schedule load and save ----
+
+std::string ScheduleLine(int k) {
+  int start = (k * 97) % 86400;
+  int end = (start + 1800) % 86400;
+  return Format("%d:%d:%d %d:%d:%d D:\\Radio\\show%05d\\%%4Y%%2M%%2D_%%2h%%2m.mp3|%d 1 %d %d", start / 3600,
+                start / 60 % 60, start % 60, end / 3600, end / 60 % 60, end % 60, k, k % 6, k % 2 ? -1 : 62,
+                k % 3 == 0 ? 1 : 0);
+}
+
+const char kConfigSection[] = "[Config]\r\nWINAMP.EXE=C:\\Program Files\\Player\\WINAMP.EXE\r\n";
+
+bool WriteWhole(const std::string& path, const std::string& bytes) {
+  FILE* file = fopen(path.c_str(), "wb");
+  if (file == nullptr) return false;
+  bool ok = fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  return fclose(file) == 0 && ok;
+}
+
+long long FileBytes(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return -1;
+  return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+int RunStore(const std::string& workDir, int repeats, const std::vector<int>& counts, const Results& out) {
+  for (int n : counts) {
+    std::vector<std::string> lines;
+    std::string ini = kConfigSection;
+    ini += "[MP3Schedule]\r\n";
+    for (int k = 0; k < n; ++k) {
+      lines.push_back(ScheduleLine(k));
+      ini += Format("%d=", k) + lines.back() + "\r\n";
+    }
+    ini += Format("%d=\r\n", n);
+    out.Line(Format("store-%d-ini-bytes %zu", n, ini.size()));
+    std::vector<double> floorLoad, productLoad, floorSave, productSave, productResave;
+    char value[SCHEDULE_LINE_CAPACITY];
+    for (int r = 0; r < repeats; ++r) {
+      std::string tag = Format("%d-%d", n, r);
+      for (int side = 0; side < 2; ++side) {
+        bool product = (side + r) % 2 == 1;
+        if (!product) {
+          std::string loadPath = workDir + "load-floor-" + tag + ".ini";
+          WriteWhole(loadPath, ini);
+          double start = NowMs();
+          int read = 0;
+          for (int k = 0;; ++k) {
+            char key[16];
+            FormatText(key, sizeof key, "%d", k);
+            if (GetPrivateProfileStringA(STR_SECTION_SCHEDULE, key, "", value, sizeof value, loadPath.c_str()) == 0)
+              break;
+            ++read;
+          }
+          floorLoad.push_back(NowMs() - start);
+          if (read != n) out.Note(Format("floor read %d lines of %d", read, n));
+
+          std::string savePath = workDir + "save-floor-" + tag + ".ini";
+          WriteWhole(savePath, kConfigSection);
+          start = NowMs();
+          for (int k = 0; k <= n; ++k) {
+            char key[16];
+            FormatText(key, sizeof key, "%d", k);
+            WritePrivateProfileStringA(STR_SECTION_SCHEDULE, key, k < n ? lines[k].c_str() : "", savePath.c_str());
+          }
+          floorSave.push_back(NowMs() - start);
+          DeleteFileA(loadPath.c_str());
+          DeleteFileA(savePath.c_str());
+        } else {
+          std::string loadPath = workDir + "load-product-" + tag + ".ini";
+          WriteWhole(loadPath, ini);
+          CopyText(settingsPath, sizeof settingsPath, loadPath.c_str());
+          FreeAllSchedules();
+          double start = NowMs();
+          LoadSchedules();
+          productLoad.push_back(NowMs() - start);
+          if (ScheduleCount() != n) out.Note(Format("product loaded %d entries of %d", ScheduleCount(), n));
+
+          // Saving into a settings file without the schedule: every key is new.
+          std::string savePath = workDir + "save-product-" + tag + ".ini";
+          WriteWhole(savePath, kConfigSection);
+          CopyText(settingsPath, sizeof settingsPath, savePath.c_str());
+          start = NowMs();
+          SaveSchedules();
+          productSave.push_back(NowMs() - start);
+          // Saving again what is there already: no key changes.
+          start = NowMs();
+          SaveSchedules();
+          productResave.push_back(NowMs() - start);
+          if (r == 0) out.Line(Format("store-%d-saved-bytes %lld", n, FileBytes(savePath)));
+          FreeAllSchedules();
+          DeleteFileA(loadPath.c_str());
+          DeleteFileA(savePath.c_str());
+        }
+      }
+      out.Note(Format("store %d entries, repeat %d: load floor %.0f product %.0f ms, save floor %.0f product %.0f "
+                      "(again %.0f) ms",
+                      n, r + 1, floorLoad.back(), productLoad.back(), floorSave.back(), productSave.back(),
+                      productResave.back()));
+    }
+    out.Line(Format("store-%d-load-floor-ms ", n) + bench::Join(floorLoad));
+    out.Line(Format("store-%d-load-product-ms ", n) + bench::Join(productLoad));
+    out.Line(Format("store-%d-save-floor-ms ", n) + bench::Join(floorSave));
+    out.Line(Format("store-%d-save-product-ms ", n) + bench::Join(productSave));
+    out.Line(Format("store-%d-resave-product-ms ", n) + bench::Join(productResave));
+  }
+  return 0;
+}
+
+int Usage() {
+  fprintf(stderr,
+          "usage: bench_shell search ROOT REPEATS OUTFILE\n"
+          "       bench_shell store WORKDIR REPEATS OUTFILE COUNT...\n");
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 5) return Usage();
+  std::string mode = argv[1];
+  int repeats = atoi(argv[3]);
+  if (repeats < 1) repeats = 1;
+  Results out(argv[4]);
+  if (mode == "search") return RunSearch(argv[2], repeats, out);
+  if (mode == "store") {
+    std::vector<int> counts;
+    for (int i = 5; i < argc; ++i) counts.push_back(atoi(argv[i]));
+    std::string workDir = argv[2];
+    if (!workDir.empty() && workDir.back() != '\\') workDir += '\\';
+    return RunStore(workDir, repeats, counts, out);
+  }
+  return Usage();
+}

@@ -1,0 +1,353 @@
+#!/usr/bin/env bash
+# The benchmark command: builds the benchmark programs (build/bench-win64,
+# and build/bench-win32 for the x86 sizes), runs every benchmark under Wine
+# in a prefix of its own (build/bench-win64/wineprefix) and prints one table.
+# Each figure is measured side by side with a floor program in the same run
+# and the same prefix and given as a ratio, because these machines are shared
+# and noisy. The goals are printed as "met" or "missed"; the exit status only
+# says whether the benchmarks could run, never whether a goal was met.
+#
+#   scripts/bench.sh [--idle-seconds N] [--startup-runs N] [--search-repeats N]
+#                    [--store-repeats N] [--starts N] [--unaligned-runs N]
+#                    [--quick] [--only LIST] [--readme] [--report-only]
+#
+# A full run takes about half an hour, most of it the idle part (three sides
+# of --idle-seconds each) and the 10 000-entry saves; --quick about ten minutes.
+#
+#   --idle-seconds N    CPU time is taken over N seconds per side (300)
+#   --startup-runs N    starts of each program, after one untimed start (15)
+#   --search-repeats N  walks of the generated tree by each side (5)
+#   --store-repeats N   loads and saves of 1 000 entries (3; 10 000 once)
+#   --starts N          scheduled starts of the aligned punctuality run (24)
+#   --unaligned-runs N  program starts of the unaligned variant, with
+#                       ceil(starts / N) scheduled starts each (4): its delay
+#                       is the phase that one program start happened to get
+#   --quick             --idle-seconds 30 --startup-runs 5 --search-repeats 2
+#                       --store-repeats 1 --starts 20 --unaligned-runs 2
+#   --readme            also write the table into README.md, section "Figures"
+#   --only LIST         run only these of startup,punctuality,search,store,idle
+#   --report-only       measure nothing: print (and with --readme write) the
+#                       table of the last run's figures
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+root=$(pwd)
+command_line="scripts/bench.sh${*:+ $*}"
+
+idle_seconds=300
+startup_runs=15
+search_repeats=5
+store_repeats=3
+starts=24
+unaligned_runs=4
+write_readme=0
+report_only=0
+only=all
+wanted() { [ "$only" = all ] || [[ ",$only," == *",$1,"* ]]; }
+number() { [[ "${2:-}" =~ ^[0-9]+$ ]] && [ "$2" -gt 0 ] || { echo "bench.sh: $1 needs a positive number" >&2; exit 2; }; }
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --idle-seconds) number "$1" "${2:-}"; idle_seconds=$2; shift 2 ;;
+    --startup-runs) number "$1" "${2:-}"; startup_runs=$2; shift 2 ;;
+    --search-repeats) number "$1" "${2:-}"; search_repeats=$2; shift 2 ;;
+    --store-repeats) number "$1" "${2:-}"; store_repeats=$2; shift 2 ;;
+    --starts) number "$1" "${2:-}"; starts=$2; shift 2 ;;
+    --unaligned-runs) number "$1" "${2:-}"; unaligned_runs=$2; shift 2 ;;
+    --quick) idle_seconds=30; startup_runs=5; search_repeats=2; store_repeats=1; starts=20; unaligned_runs=2; shift ;;
+    --readme) write_readme=1; shift ;;
+    --report-only) report_only=1; shift ;;
+    --only) [ -n "${2:-}" ] || { echo "bench.sh: --only needs a list" >&2; exit 2; }; only=$2; shift 2 ;;
+    -h|--help) sed -n '2,/^set -euo/p' "$0" | sed '$d; s/^# \{0,1\}//'; exit 0 ;;
+    *) echo "bench.sh: unknown option $1 (see --help)" >&2; exit 2 ;;
+  esac
+done
+
+build=$root/build/bench-win64
+tmp=$build/bench-tmp
+results=$tmp/results.txt
+# Builds, runs every benchmark and writes the raw figures to $results.
+measure() {
+  scripts/install-deps.sh
+
+  log=$build/bench.log
+  jobs=$(nproc)
+  echo "== Building the benchmark programs ($build)"
+  mkdir -p "$build"
+  : > "$log"
+  build_preset() {  # preset folder targets...
+    local preset=$1 dir=$2; shift 2
+    if ! { cmake --preset "$preset" -B "$dir" && cmake --build "$dir" -j "$jobs" --target "$@"; } >>"$log" 2>&1; then
+      tail -30 "$log"
+      echo "bench.sh: the build failed (whole log: $log)" >&2
+      exit 1
+    fi
+  }
+  build_preset win64 "$build" bench
+  build_preset win32 "$root/build/bench-win32" Tavelund standin-player
+
+  # ---- Wine ----
+  export TAVELUND_PRIVATE_X=1
+  prefix=$build/wineprefix
+  mkdir -p "$prefix"
+  rm -rf "$tmp"
+  mkdir -p "$tmp"
+  stop_wine() { scripts/stop-wine.sh "$prefix" >/dev/null 2>&1 || true; }
+  trap stop_wine EXIT
+  winpath() { printf 'Z:%s' "$1" | tr '/' '\\'; }
+  # Runs a program of the build under Wine; its output goes to the log, since
+  # Wine's service processes may keep a pipe open after the program ended.
+  win() { scripts/wine-run --prefix "$prefix" "$@" </dev/null >>"$log" 2>&1; }
+  : > "$results"
+  {
+    echo "run-command $command_line"
+    echo "run-date $(date '+%Y-%m-%d %H:%M %Z')"
+    echo "run-idle-seconds $idle_seconds"
+    echo "run-unaligned-runs $unaligned_runs"
+  } >> "$results"
+  # Progress notes the programs wrote since the last call.
+  shown_notes=0
+  show_notes() {
+    local total; total=$(wc -l < "$results")
+    sed -n "$((shown_notes + 1)),${total}p" "$results" | sed -n 's/^# /   /p'
+    shown_notes=$total
+  }
+  workdir() { rm -rf "$tmp/$1"; mkdir -p "$tmp/$1"; winpath "$tmp/$1"; }
+
+  echo "== Wine prefix $prefix"
+  win cmd /c exit || true
+
+  if wanted startup; then
+    echo "== Start-up: $startup_runs starts of each, after one untimed start"
+    win "$build/bench_driver.exe" startup "$(workdir startup)" "$startup_runs" "$(winpath "$results")" || echo "   (start-up benchmark failed, see $log)"
+    show_notes
+  fi
+  if wanted punctuality; then
+    echo "== Punctuality, aligned tick: $starts scheduled starts"
+    win "$build/bench_driver.exe" punctuality "$(winpath "$build/Tavelund.exe")" "$(workdir punct-aligned)" "$starts" \
+      "$(winpath "$results")" aligned || echo "   (punctuality benchmark failed, see $log)"
+    show_notes
+    per_run=$(( (starts + unaligned_runs - 1) / unaligned_runs ))
+    echo "== Punctuality, unaligned variant: $unaligned_runs program starts x $per_run scheduled starts"
+    for run in $(seq "$unaligned_runs"); do
+      win "$build/bench_driver.exe" punctuality "$(winpath "$build/Tavelund-unaligned.exe")" "$(workdir "punct-unaligned-$run")" \
+        "$per_run" "$(winpath "$results")" unaligned || echo "   (punctuality benchmark failed, see $log)"
+    done
+    show_notes
+  fi
+  if wanted search; then
+    echo "== Drive search: generated tree on drive T:"
+    tree=$build/search-tree
+    tree_files=50000
+    if [ "$(find "$tree" -type f 2>/dev/null | wc -l)" -ne $tree_files ]; then
+      # 20 folders of 250 folders of 10 files: 50 000 files in 5 020 folders.
+      rm -rf "$tree"
+      for a in $(seq -w 0 19); do
+        mkdir -p "$tree/a$a"
+        (cd "$tree/a$a" && mkdir b{000..249} &&
+          for d in b{000..249}; do for f in 0 1 2 3 4 5 6 7 8 9; do echo "$d/track$f.mp3"; done; done | xargs touch)
+      done
+    fi
+    ln -sfn "$tree" "$prefix/dosdevices/t:"
+    win "$build/bench_shell.exe" search 'T:\' "$search_repeats" "$(winpath "$results")" || echo "   (search benchmark failed, see $log)"
+    show_notes
+  fi
+  if wanted store; then
+    echo "== Schedule load and save: 1 000 entries ($store_repeats times), 10 000 entries (once)"
+    win "$build/bench_shell.exe" store "$(workdir store)" "$store_repeats" "$(winpath "$results")" 1000 || echo "   (store benchmark failed, see $log)"
+    win "$build/bench_shell.exe" store "$(workdir store)" 1 "$(winpath "$results")" 10000 || echo "   (store benchmark failed, see $log)"
+    show_notes
+  fi
+  # ---- Idle CPU time, from Linux: the processes of this prefix ----
+  clock_ticks=$(getconf CLK_TCK)
+  # "pid ticks name" for every process of the prefix but the X server.
+  sample_prefix() {
+    local d pid stat name
+    for d in /proc/[0-9]*; do
+      pid=${d#/proc/}
+      tr '\0' '\n' 2>/dev/null < "$d/environ" | grep -qxF "WINEPREFIX=$prefix" || continue
+      [ "$(cat "$d/comm" 2>/dev/null)" = Xvfb ] && continue
+      stat=$(cat "$d/stat" 2>/dev/null) || continue
+      name=$(tr '\0' ' ' 2>/dev/null < "$d/cmdline" | tr -s ' ' | sed 's/ $//')
+      # Fields after the command name: utime and stime are the 12th and 13th.
+      echo "$pid $(echo "${stat##*) }" | awk '{print $12 + $13}') ${name:-?}"
+    done
+  }
+  # idle_side KIND: CPU seconds of KIND's program, the wineserver, the stand-in
+  # and all Wine processes of the prefix over idle_seconds.
+  idle_side() {
+    local kind=$1 dir before after
+    dir=$(workdir "idle-$kind")
+    if ! win "$build/bench_driver.exe" idle-start "$kind" "$dir" "$(winpath "$results")"; then
+      echo "   (idle set-up of $kind failed, see $log)"
+      win "$build/bench_driver.exe" close "$(winpath "$results")" || true
+      return
+    fi
+    sleep 3
+    before=$tmp/idle-$kind-before.txt
+    after=$tmp/idle-$kind-after.txt
+    sample_prefix > "$before"
+    sleep "$idle_seconds"
+    sample_prefix > "$after"
+    win "$build/bench_driver.exe" close "$(winpath "$results")" || true
+    local program_pattern='idle-product\Tavelund.exe'
+    [ "$kind" != product ] && program_pattern='bench_floor_dialog.exe'
+    # Processes that ended in between are not counted; new ones count whole.
+    PROGRAM=$program_pattern awk -v kind="$kind" -v hz="$clock_ticks" '
+      NR == FNR { start[$1] = $2; next }
+      {
+        d = $2 - ($1 in start ? start[$1] : 0)
+        name = $0; sub(/^[0-9]+ [0-9]+ /, "", name)
+        total += d
+        if (index(name, ENVIRON["PROGRAM"])) own += d
+        if (name ~ /wineserver/) server += d
+        if (index(name, "standin-player.exe")) standin += d
+      }
+      END {
+        printf "idle-%s-program-s %.2f\nidle-%s-wineserver-s %.2f\nidle-%s-standin-s %.2f\nidle-%s-total-s %.2f\n",
+          kind, own / hz, kind, server / hz, kind, standin / hz, kind, total / hz
+      }' "$before" "$after" >> "$results"
+    grep "^idle-$kind-.*-s " "$results" | sed 's/^/   /'
+  }
+  if wanted idle; then
+    echo "== Idle CPU time: $idle_seconds s each of Tavelund.exe connected to the stand-in (50 quiet entries), the floor dialog with a 1-second timer, and that floor with the clock in its title"
+    idle_side product
+    idle_side floor
+    idle_side floor-title
+    show_notes
+  fi
+  stop_wine
+  trap - EXIT
+}
+
+if [ $report_only -eq 0 ]; then measure; fi
+[ -s "$results" ] || { echo "bench.sh: no figures in $results" >&2; exit 1; }
+
+# ---- The table ----
+values() { grep "^$1 " "$results" | cut -d' ' -f2- | tr '\n' ' '; }
+median() { tr ' ' '\n' | grep . | sort -g | awk '{a[NR] = $1} END {if (!NR) print "nan"; else if (NR % 2) print a[(NR + 1) / 2]; else print (a[NR / 2] + a[NR / 2 + 1]) / 2}'; }
+percentile() {  # nearest rank; 100 is the maximum
+  tr ' ' '\n' | grep . | sort -g | awk -v p="$1" '{a[NR] = $1} END {
+    if (!NR) { print "nan"; exit } r = p / 100 * NR; k = int(r); if (k < r) k++; if (k < 1) k = 1; print a[k] }'
+}
+count() { tr ' ' '\n' | grep -c . || true; }
+calc() { awk "BEGIN { printf \"$2\", ($1) }" 2>/dev/null || echo nan; }
+valid() { [[ "$1" =~ ^[0-9.]+$ ]] && [ "$(calc "$1 > 0" %d)" = 1 ]; }
+ratio() { if valid "$1" && valid "$2"; then calc "$1 / $2" '%.2f×'; else echo "n/a"; fi; }
+verdict() {  # value comparison goal
+  local v=${1#> }
+  [[ "$v" =~ ^[0-9.]+ ]] || { echo "not measured"; return; }
+  if [ "$(calc "${v%×} $2 $3" %d)" = 1 ]; then echo met; else echo "**missed**"; fi
+}
+# Like ratio, for CPU seconds: a side below the clock tick's resolution
+# (0.01 s) counts as that, and the ratio is a bound.
+cpu_ratio() {
+  if valid "$1" && [[ "$2" =~ ^[0-9.]+$ ]] && [ "$(calc "$2 < 0.01" %d)" = 1 ]; then
+    echo "> $(calc "$1 / 0.01" '%.0f×')"
+  else
+    ratio "$1" "$2"
+  fi
+}
+group() { echo "$1" | sed ':a;s/\B[0-9]\{3\}\>/ &/;ta'; }
+ms() { valid "$1" && calc "$1" '%.0f ms' || echo "n/a"; }
+sec() { [[ "$1" =~ ^[0-9.]+$ ]] && calc "$1" '%.2f s' || echo "n/a"; }
+bytes() { [ -f "$1" ] && echo "$(group "$(stat -c %s "$1")") B" || echo n/a; }
+rate() { valid "$2" && echo "$(group "$(calc "$1 * 1000 / $2" %.0f)")/s" || echo n/a; }
+delays() {  # key: "p50 / p99 / max ms (n)"
+  local d; d=$(values "$1")
+  [ "$(echo "$d" | count)" -gt 0 ] || { echo "n/a"; return; }
+  echo "$(echo "$d" | percentile 50) / $(echo "$d" | percentile 99) / $(echo "$d" | percentile 100) ms"
+}
+sum() { values "$1" | tr ' ' '\n' | awk '{s += $1} END {print s + 0}'; }
+first() { grep "^$1 " "$results" | head -1 | cut -d' ' -f2-; }
+run_command=$(first run-command)
+run_date=$(first run-date)
+idle_seconds=$(first run-idle-seconds)
+unaligned_runs=$(first run-unaligned-runs)
+
+table=$tmp/table.md
+{
+  echo "| figure | Tavelund | floor | ratio | goal | result |"
+  echo "|---|---|---|---|---|---|"
+  p=$(values startup-product-ms | median); f=$(values startup-floor-ms | median); r=$(ratio "$p" "$f")
+  echo "| start-up, median of $(values startup-product-ms | count) | $(ms "$p") | $(ms "$f") | $r | ≤ 1.2× | $(verdict "$r" '<=' 1.2) |"
+  p=$(values idle-product-total-s | median); f=$(values idle-floor-total-s | median); r=$(ratio "$p" "$f")
+  echo "| idle CPU over $idle_seconds s, all Wine processes | $(sec "$p") | $(sec "$f") | $r | ≤ 1.2× | $(verdict "$r" '<=' 1.2) |"
+  p=$(values idle-product-program-s | median); f=$(values idle-floor-program-s | median); r=$(cpu_ratio "$p" "$f")
+  echo "| idle CPU over $idle_seconds s, the program's own process | $(sec "$p") | $(sec "$f") | $r | ≤ 1.2× | $(verdict "$r" '<=' 1.2) |"
+  p=$(values idle-product-wineserver-s | median); f=$(values idle-floor-wineserver-s | median)
+  echo "| idle CPU over $idle_seconds s, of which the wineserver | $(sec "$p") | $(sec "$f") | $(ratio "$p" "$f") | | |"
+  p=$(values idle-product-standin-s | median); f=$(values idle-floor-standin-s | median)
+  echo "| idle CPU over $idle_seconds s, of which the stand-in | $(sec "$p") | $(sec "$f") | $(ratio "$p" "$f") | | |"
+  x=$(values idle-floor-title-total-s | median); y=$(values idle-floor-title-program-s | median)
+  f=$(values idle-floor-total-s | median); g=$(values idle-floor-program-s | median)
+  echo "| idle reference: the floor dialog putting the clock in its title each second, as the main window does; all / own process | $(sec "$x") / $(sec "$y") | $(sec "$f") / $(sec "$g") | $(ratio "$x" "$f") / $(cpu_ratio "$y" "$g") | | |"
+  files=$(values search-files | median); folders=$(values search-folders | median)
+  p=$(values search-product-ms | median); f=$(values search-floor-ms | median); r=$(ratio "$f" "$p")
+  echo "| drive search, files visited per second, median of $(values search-product-ms | count) ($(group "${files%.*}") files, $(group "${folders%.*}") folders) | $(rate "$files" "$p") | $(rate "$files" "$f") | $r | ≥ 0.8× | $(verdict "$r" '>=' 0.8) |"
+  for n in 1000 10000; do
+    p=$(values "store-$n-load-product-ms" | median); f=$(values "store-$n-load-floor-ms" | median)
+    echo "| load $(group $n) entries ($(group "$(values "store-$n-ini-bytes" | median)") B of INI) | $(ms "$p") | $(ms "$f") | $(ratio "$p" "$f") | | |"
+  done
+  for n in 1000 10000; do
+    p=$(values "store-$n-save-product-ms" | median); f=$(values "store-$n-save-floor-ms" | median)
+    echo "| save $(group $n) entries, every key new | $(ms "$p") | $(ms "$f") | $(ratio "$p" "$f") | | |"
+  done
+  for n in 1000 10000; do
+    echo "| save $(group $n) entries again, nothing changed | $(ms "$(values "store-$n-resave-product-ms" | median)") | | | | |"
+  done
+  growth=""
+  for step in load save resave; do
+    a=$(values "store-1000-$step-product-ms" | median); b=$(values "store-10000-$step-product-ms" | median)
+    g=$(ratio "$b" "$a"); kind="linear or better"
+    [ "$g" = n/a ] && kind="" || { [ "$(calc "${g%×} > 13" %d)" = 1 ] && kind="worse than linear"; }
+    growth+="${growth:+, }$step $g${kind:+ ($kind)}"
+  done
+  echo "| growth from 1 000 to 10 000 entries (10× the entries) | $growth | | | | |"
+  echo "| punctuality: request after the scheduled second, p50 / p99 / max of $(values punct-aligned-request-ms | count) starts ($(sum punct-aligned-expected) scheduled; recording started: $(delays punct-aligned-start-ms)) | $(delays punct-aligned-request-ms) | | | p99 ≤ 50 ms | $(verdict "$(values punct-aligned-request-ms | percentile 99)" '<=' 50) |"
+  echo "| punctuality, unaligned tick, $unaligned_runs program starts: the same, $(values punct-unaligned-request-ms | count) starts ($(sum punct-unaligned-expected) scheduled; recording started: $(delays punct-unaligned-start-ms)) | $(delays punct-unaligned-request-ms) | | | reference | |"
+  echo "| size of Tavelund.exe, x86-64 / x86 | $(bytes "$build/Tavelund.exe") / $(bytes "$root/build/bench-win32/Tavelund.exe") | | | | |"
+  echo "| size of standin-player.exe, x86-64 / x86 | $(bytes "$build/standin-player.exe") / $(bytes "$root/build/bench-win32/standin-player.exe") | | | | |"
+} > "$table"
+
+legend=$tmp/legend.md
+cat > "$legend" <<LEGEND
+- Start-up: from CreateProcess to the main window visible with its 20 list lines (polled from another process); floor: a bare dialog program (bench/floor_dialog.cpp, same template shape and font, no code) becoming visible. Starts alternate; one untimed start of each first.
+- Idle: utime + stime from /proc of every Wine process of the benchmark prefix (not the X server) over the same span for each side: Tavelund.exe connected to the stand-in with 50 entries none of which fires; the floor dialog with a 1-second timer that does nothing; and, for reference, that floor putting the clock in its title each tick. The stand-in runs on every side. The sides run one after the other, so the wineserver's share can be told apart.
+- Drive search: FindFileInTree for a name that is nowhere in a generated tree on a mapped drive (so every entry is visited), against a bare recursive FindFirstFileA/FindNextFileA walker; walks alternate after one untimed walk.
+- Load and save: LoadSchedules and SaveSchedules in process; floors: a bare GetPrivateProfileStringA loop over the same keys, and a bare WritePrivateProfileStringA loop writing the same lines.
+- Punctuality: a copy of the program with windows at successive 3-second steps (2 s long, no MP3 parameters); delay = the stand-in's journal clock of the recording request (and of the recording start) minus the scheduled second. The unaligned figures come from the same sources built with the plain 1000 ms tick (Tavelund-unaligned.exe, benchmark only); its delay is the phase each program start happened to get, hence several starts.
+- Sizes: release builds (MinSizeRel, stripped).
+LEGEND
+
+echo
+echo "== Figures ($run_date, $run_command)"
+cat "$table"
+echo "(raw figures: $results)"
+
+if [ $write_readme -eq 1 ]; then
+  section=$tmp/figures.md
+  {
+    echo
+    echo "Benchmarks, not tests: \`scripts/bench.sh\` (see \`--help\`) measures each figure side by side with a floor program and prints a table; with \`--readme\` it writes the table here."
+    echo
+    echo "Latest figures: measured on ${run_date%% *} with \`$run_command\` ($(nproc) cores, $(wine --version 2>/dev/null || echo Wine)). Each figure is measured side by side with its floor in the same run and the same Wine prefix; the ratio is Tavelund / floor (for the drive search, files per second: Tavelund / floor). The machine is shared and busy, so single figures are noisy: the ratios are the point."
+    echo
+    cat "$table"
+    echo
+    cat "$legend"
+    echo
+  } > "$section"
+  # Replace the body of "## Figures" up to the marker line (the notes below
+  # it are kept) or, without one, up to the next "## " heading.
+  marker='<!-- bench.sh writes the figures above this line -->'
+  awk -v body="$section" -v marker="$marker" '
+    skip && ($0 == marker || /^## /) { skip = 0 }
+    /^## Figures[[:space:]]*$/ && !done { print; while ((getline line < body) > 0) print line; skip = 1; done = 1; next }
+    !skip { print }' README.md > "$tmp/README.md"
+  if grep -q '^## Figures' README.md; then
+    cp "$tmp/README.md" README.md
+    echo "README.md: section Figures written."
+  else
+    echo "README.md has no section \"## Figures\"; not written." >&2
+  fi
+fi
+exit 0
