@@ -310,7 +310,7 @@ table=$tmp/table.md
 
 legend=$tmp/legend.md
 cat > "$legend" <<LEGEND
-- Start-up: from CreateProcess to the main window visible with its 20 list lines (polled from another process); floor: a bare dialog program (bench/floor_dialog.cpp, same template shape and font, no code) becoming visible. Starts alternate; one untimed start of each first.
+- Start-up: from CreateProcess until the main window is visible and its list answers (LB_GETCOUNT from another process) that it holds the 20 entries; floor: a bare dialog program (bench/floor_dialog.cpp: the same template shape and font, no code) until it is visible and its empty list answers the same question. Starts alternate; one untimed start of each first.
 - Idle: utime + stime from /proc of every Wine process of the benchmark prefix (not the X server) over the same span for each side: Tavelund.exe connected to the stand-in with 50 entries none of which fires; the floor dialog with a 1-second timer that does nothing; and, for reference, that floor putting the clock in its title each tick. The stand-in runs on every side. The sides run one after the other, so the wineserver's share can be told apart.
 - Drive search: FindFileInTree for a name that is nowhere in a generated tree on a mapped drive (so every entry is visited), against a bare recursive FindFirstFileA/FindNextFileA walker; walks alternate after one untimed walk.
 - Load and save: LoadSchedules and SaveSchedules in process; floors: a bare GetPrivateProfileStringA loop over the same keys, and a bare WritePrivateProfileStringA loop writing the same lines.
