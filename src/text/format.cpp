@@ -34,24 +34,24 @@ void PutBytes(Output* out, const char* text, size_t count) {
   for (size_t i = 0; i < count && !out->cut; ++i) Put(out, text[i]);
 }
 
-struct Spec {
+struct Conversion {
   bool leftAlign;
   bool zeroPad;
   int width;
 };
 
-// Writes a field of count bytes within the spec's width. sign goes before
+// Writes a field of count bytes within the conversion's width. sign goes before
 // any zero padding ("-0042"), or is 0 for none.
-void PutField(Output* out, const Spec& spec, char sign, const char* body, size_t count, bool numeric) {
+void PutField(Output* out, const Conversion& conversion, char sign, const char* body, size_t count, bool numeric) {
   size_t used = count + (sign != 0 ? 1 : 0);
-  size_t width = static_cast<size_t>(spec.width);
+  size_t width = static_cast<size_t>(conversion.width);
   int pad = width > used ? static_cast<int>(width - used) : 0;
-  bool zeros = numeric && spec.zeroPad && !spec.leftAlign;
-  if (!spec.leftAlign && !zeros) PutRepeated(out, ' ', pad);
+  bool zeros = numeric && conversion.zeroPad && !conversion.leftAlign;
+  if (!conversion.leftAlign && !zeros) PutRepeated(out, ' ', pad);
   if (sign != 0) Put(out, sign);
   if (zeros) PutRepeated(out, '0', pad);
   PutBytes(out, body, count);
-  if (spec.leftAlign) PutRepeated(out, ' ', pad);
+  if (conversion.leftAlign) PutRepeated(out, ' ', pad);
 }
 
 // Decimal digits of value, written to the end of buffer; returns the first.
@@ -81,19 +81,19 @@ int FormatTextV(char* dst, size_t cap, const char* format, va_list args) {
       ++f;
       continue;
     }
-    Spec spec{false, false, 0};
+    Conversion conversion{false, false, 0};
     for (;; ++f) {
       if (*f == '-') {
-        spec.leftAlign = true;
+        conversion.leftAlign = true;
       } else if (*f == '0') {
-        spec.zeroPad = true;
+        conversion.zeroPad = true;
       } else {
         break;
       }
     }
     while (*f >= '0' && *f <= '9') {
-      spec.width = spec.width * 10 + (*f - '0');
-      if (spec.width > WIDTH_LIMIT) spec.width = WIDTH_LIMIT;
+      conversion.width = conversion.width * 10 + (*f - '0');
+      if (conversion.width > WIDTH_LIMIT) conversion.width = WIDTH_LIMIT;
       ++f;
     }
     char digits[12];
@@ -104,28 +104,28 @@ int FormatTextV(char* dst, size_t cap, const char* format, va_list args) {
         // The magnitude in unsigned arithmetic, so INT_MIN needs no special case.
         uint32_t magnitude = value < 0 ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
         char* first = Digits(magnitude, end);
-        PutField(&out, spec, value < 0 ? '-' : 0, first, static_cast<size_t>(end - first), true);
+        PutField(&out, conversion, value < 0 ? '-' : 0, first, static_cast<size_t>(end - first), true);
         ++f;
         break;
       }
       case 'u': {
         unsigned value = va_arg(args, unsigned);
         char* first = Digits(value, end);
-        PutField(&out, spec, 0, first, static_cast<size_t>(end - first), true);
+        PutField(&out, conversion, 0, first, static_cast<size_t>(end - first), true);
         ++f;
         break;
       }
       case 'c': {
         char c = static_cast<char>(va_arg(args, int));
         // A zero byte would end the text early; it stands for no character.
-        PutField(&out, spec, 0, &c, c != '\0' ? 1 : 0, false);
+        PutField(&out, conversion, 0, &c, c != '\0' ? 1 : 0, false);
         ++f;
         break;
       }
       case 's': {
         const char* text = va_arg(args, const char*);
         if (text == nullptr) text = "";
-        PutField(&out, spec, 0, text, strlen(text), false);
+        PutField(&out, conversion, 0, text, strlen(text), false);
         ++f;
         break;
       }
