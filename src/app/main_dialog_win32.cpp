@@ -22,8 +22,6 @@ const UINT kTickPeriodMs = 1000;
 const int kMinTrackWidthUnits = 130;
 const int kMinTrackHeightUnits = 140;
 
-void PostCommand(HWND window, int id) { PostMessageA(window, WM_COMMAND, id, 0); }
-
 // ---- List keyboard: Insert adds, Delete deletes ----
 
 LRESULT CALLBACK ScheduleListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -12,6 +12,8 @@ int ShowMessage(HWND owner, const char* text, UINT type) {
   return MessageBoxA(owner, text, owner ? caption : nullptr, type);
 }
 
+void PostCommand(HWND window, WPARAM id) { PostMessageA(window, WM_COMMAND, id, 0); }
+
 void EnableControl(HWND window, int id, BOOL on) { EnableWindow(GetDlgItem(window, id), on); }
 
 int SelectedScheduleIndex(HWND window, int listId) {

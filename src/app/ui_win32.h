@@ -7,4 +7,6 @@
 int ShowMessage(HWND owner, const char* text, UINT type);
 
 void EnableControl(HWND window, int id, BOOL on);
+// Posts WM_COMMAND with the id as wParam and lParam 0.
+void PostCommand(HWND window, WPARAM id);
 int SelectedScheduleIndex(HWND window, int listId);

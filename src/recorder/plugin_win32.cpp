@@ -15,8 +15,6 @@ HWND pluginWindow = nullptr;
 
 namespace {
 
-void PostCommand(HWND window, WPARAM id) { PostMessageA(window, WM_COMMAND, id, 0); }
-
 bool PluginAlive() { return pluginWindow != nullptr && IsWindow(pluginWindow); }
 
 // Class name and title of a window, always terminated (empty when unreadable).

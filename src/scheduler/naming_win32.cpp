@@ -6,11 +6,15 @@
 #include "scheduler/naming.h"
 #include "text/text.h"
 
+int ExpandFileNamePatternAt(char* output, const char* pattern, const char* weekdayNames, const SYSTEMTIME& now) {
+  LocalTimeFields time{now.wYear, now.wMonth, now.wDay, now.wDayOfWeek, now.wHour, now.wMinute, now.wSecond};
+  return ExpandPatternAt(output, PATH_CAPACITY, pattern, weekdayNames, &time);
+}
+
 int ExpandFileNamePattern(char* output, const char* pattern, const char* weekdayNames) {
   SYSTEMTIME now;
   GetLocalTime(&now);
-  LocalTimeFields time{now.wYear, now.wMonth, now.wDay, now.wDayOfWeek, now.wHour, now.wMinute, now.wSecond};
-  return ExpandPatternAt(output, PATH_CAPACITY, pattern, weekdayNames, &time);
+  return ExpandFileNamePatternAt(output, pattern, weekdayNames, now);
 }
 
 int EnsureDirectoryPath(const char* path) {

@@ -2,10 +2,13 @@
 // clock, the directories of a path created, a clash-free name, and the two
 // small existence tests the player launch uses as well.
 #pragma once
+#include <windows.h>
 
 // Expands pattern with the local time (read once) into output, a 260-byte
 // buffer. Returns 1 when every code was known, 0 when "-Err-" stands for one.
 int ExpandFileNamePattern(char* output, const char* pattern, const char* weekdayNames);
+// The same for a clock reading the caller already took.
+int ExpandFileNamePatternAt(char* output, const char* pattern, const char* weekdayNames, const SYSTEMTIME& now);
 
 // Makes sure the directory part of path exists, creating missing levels from
 // the root outwards. Returns 1 when it exists afterwards; 0 for a path of no

@@ -1,6 +1,7 @@
 #include "scheduler/tick_win32.h"
 
 #include "app/main_dialog_win32.h"
+#include "app/ui_win32.h"
 #include "recorder/plugin_win32.h"
 #include "resources/ids.h"
 #include "schedule/schedule_win32.h"
@@ -9,13 +10,9 @@
 #include "scheduler/tick.h"
 
 namespace {
-LocalTimeFields FieldsOf(const SYSTEMTIME& now) {
-  return LocalTimeFields{now.wYear, now.wMonth, now.wDay, now.wDayOfWeek, now.wHour, now.wMinute, now.wSecond};
-}
-
 void StopEntry(HWND mainWindow, ScheduleEntry* entry) {
   SetForegroundWindow(pluginWindow);
-  PostMessageA(mainWindow, WM_COMMAND, IDC_MAIN_STOP, 0);
+  PostCommand(mainWindow, IDC_MAIN_STOP);
   entry->recording = 0;
   RefreshScheduleList(mainWindow);
 }
@@ -25,8 +22,7 @@ void StopEntry(HWND mainWindow, ScheduleEntry* entry) {
 void StartEntry(HWND mainWindow, ScheduleEntry* entry, const SYSTEMTIME& now) {
   char* name = static_cast<char*>(LocalAlloc(LMEM_FIXED, PATH_CAPACITY));
   if (!name) return;
-  LocalTimeFields fields = FieldsOf(now);
-  ExpandPatternAt(name, PATH_CAPACITY, entry->outputPattern, WeekdayNames, &fields);
+  ExpandFileNamePatternAt(name, entry->outputPattern, WeekdayNames, now);
   // A folder that cannot be made, or no free name left: try again next tick;
   // never hand out the name of a file that exists.
   if (EnsureDirectoryPath(name) && MakeUniqueFileName(name)) {
