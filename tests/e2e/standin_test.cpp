@@ -6,6 +6,7 @@
 
 #include <cstdio>
 
+#include "e2e/desktop_support.h"
 #include "e2e/e2e_support.h"
 #include "resources/strings.h"
 
@@ -377,24 +378,31 @@ TEST(Standin, ExitAfterRecordingIsCancelledByAStop) {
 TEST(Standin, ForeignDialogStandsAboveOrBelowThePluginAsAsked) {
   for (const char* order : {"above", "below"}) {
     SCOPED_TRACE(order);
-    std::string dir = e2e::NewTempDir(std::string("foreign-") + order);
-    Standin standin;
-    ASSERT_TRUE(e2e::StartStandin(
-        dir, {"--foreign-dialog", "Equalizer", "--foreign-order", order}, &standin));
-    HWND foreign = standin.ready.Window("foreign");
-    ASSERT_NE(nullptr, foreign);
-    EXPECT_EQ(STR_DIALOG_CLASS, e2e::ClassNameOf(foreign));
-    EXPECT_EQ(standin.player, e2e::OwnerOf(foreign));
-    EXPECT_EQ("Equalizer", e2e::WindowTextOf(foreign));
-    EXPECT_EQ(nullptr, GetDlgItem(foreign, kStateControl));
+    // On the shared desktop a window closing in a parallel test hands the
+    // activation to whatever stands next, which may restack the stand-in's
+    // dialogs; on a desktop of its own the order is only what it was told.
+    e2e::PrivateDesktop desktop(std::string("foreign-") + order);
+    ASSERT_TRUE(desktop.ok());
+    ASSERT_TRUE(desktop.Run([&] {
+      std::string dir = e2e::NewTempDir(std::string("foreign-") + order);
+      Standin standin;
+      ASSERT_TRUE(desktop.StartStandin(
+          dir, {"--foreign-dialog", "Equalizer", "--foreign-order", order}, &standin));
+      HWND foreign = standin.ready.Window("foreign");
+      ASSERT_NE(nullptr, foreign);
+      EXPECT_EQ(STR_DIALOG_CLASS, e2e::ClassNameOf(foreign));
+      EXPECT_EQ(standin.player, e2e::OwnerOf(foreign));
+      EXPECT_EQ("Equalizer", e2e::WindowTextOf(foreign));
+      EXPECT_EQ(nullptr, GetDlgItem(foreign, kStateControl));
 
-    std::vector<HWND> owned = e2e::OwnedWindows(standin.player);
-    ASSERT_EQ(2u, owned.size());
-    bool above = std::string(order) == "above";
-    EXPECT_EQ(above ? foreign : standin.plugin, owned[0]);
-    EXPECT_EQ(above ? "foreign" : "plugin", standin.ready.Field("first"));
-    // Whatever the order, the search passes the look-alike by.
-    EXPECT_EQ(standin.plugin, e2e::FindPluginWindowOf(standin.player));
+      std::vector<HWND> owned = e2e::OwnedWindows(standin.player);
+      ASSERT_EQ(2u, owned.size());
+      bool above = std::string(order) == "above";
+      EXPECT_EQ(above ? foreign : standin.plugin, owned[0]);
+      EXPECT_EQ(above ? "foreign" : "plugin", standin.ready.Field("first"));
+      // Whatever the order, the search passes the look-alike by.
+      EXPECT_EQ(standin.plugin, e2e::FindPluginWindowOf(standin.player));
+    }));
   }
 }
 
