@@ -83,8 +83,31 @@ TEST(Standin, WindowsHaveTheClassesOwnerTitleAndStateTheSchedulerLooksFor) {
   EXPECT_EQ(STR_PLUGIN_TITLE_MARK " v1.02 (stand-in)", e2e::WindowTextOf(standin.plugin));
   EXPECT_TRUE(IsWindowVisible(standin.plugin));
   EXPECT_EQ(STR_PLUGIN_IDLE_TEXT, e2e::ControlText(standin.plugin, kStateControl, 40));
-  // Shown without taking the focus from whoever has it.
-  EXPECT_NE(standin.process.pid(), e2e::ProcessIdOf(GetForegroundWindow()));
+}
+
+TEST(Standin, ShowsItsWindowsWithoutTakingTheForeground) {
+  // A desktop of its own, so only the stand-in could take the foreground
+  // from the window this test puts there.
+  e2e::PrivateDesktop desktop("foreground");
+  ASSERT_TRUE(desktop.ok());
+  ASSERT_TRUE(desktop.Run([&] {
+    HWND mine = CreateWindowExA(0, "STATIC", "e2e foreground", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                0, 0, 200, 100, nullptr, nullptr, GetModuleHandleA(nullptr),
+                                nullptr);
+    ASSERT_NE(nullptr, mine);
+    SetForegroundWindow(mine);
+    ASSERT_EQ(mine, GetForegroundWindow());
+
+    Standin standin;
+    ASSERT_TRUE(desktop.StartStandin(e2e::NewTempDir("foreground"), {}, &standin));
+    ASSERT_TRUE(IsWindowVisible(standin.plugin));
+    // Let anything the stand-in posted to itself on the way be handled.
+    Sleep(300);
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    EXPECT_EQ(mine, GetForegroundWindow());
+    DestroyWindow(mine);
+  }));
 }
 
 // ---- Start, stop and the output file ----
