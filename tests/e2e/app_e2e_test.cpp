@@ -31,14 +31,8 @@ HWND MainWindowOf(DWORD pid) {
 
 // Each test runs on a desktop of its own: the single-instance test looks for
 // the main window class, which other tests' programs also register.
-void Isolated(const std::string& label, const std::function<void(const PrivateDesktop&)>& body) {
-  PrivateDesktop desktop(label);
-  ASSERT_TRUE(desktop.ok());
-  ASSERT_TRUE(desktop.Run([&] { body(desktop); }));
-}
-
 TEST(SingleInstance, SecondStartActivatesTheFirstAndEndsWithZero) {
-  Isolated("single", [](const PrivateDesktop& desktop) {
+  RunIsolated("single", [](const PrivateDesktop& desktop) {
   std::string dir = NewTempDir("single");
   std::string exe = PrepareCopy(dir);
   ProcessGuard first(desktop.Start(exe, {}, dir));
@@ -62,7 +56,7 @@ TEST(SingleInstance, SecondStartActivatesTheFirstAndEndsWithZero) {
 }
 
 TEST(SettingsFile, LiesBesideTheProgramEvenWithDotsInFolderNames) {
-  Isolated("settings", [](const PrivateDesktop& desktop) {
+  RunIsolated("settings", [](const PrivateDesktop& desktop) {
   std::string root = NewTempDir("settings");
   std::string dir = root + "kim.lee\\";
   ASSERT_TRUE(CreateDirectoryA(dir.c_str(), nullptr));

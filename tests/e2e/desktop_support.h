@@ -10,6 +10,7 @@
 // Header-only: used by the whole-process tests and by in-process tests that
 // drive the stand-in player.
 #pragma once
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <functional>
@@ -91,5 +92,13 @@ class PrivateDesktop {
   std::string name_;
   HDESK desktop_ = nullptr;
 };
+
+// Runs body on a desktop of its own; a desktop that cannot be made or joined
+// fails the test.
+inline void RunIsolated(const std::string& label, const std::function<void(const PrivateDesktop&)>& body) {
+  PrivateDesktop desktop(label);
+  ASSERT_TRUE(desktop.ok());
+  ASSERT_TRUE(desktop.Run([&] { body(desktop); }));
+}
 
 }  // namespace e2e

@@ -112,12 +112,7 @@ inline void ExpectConnected(const Product& product, const e2e::Standin& standin)
   EXPECT_FALSE(Enabled(product.main, IDC_MAIN_LAUNCH));
 }
 
-// Runs body on a desktop of its own (see desktop_support.h).
-inline void RunIsolated(const std::string& label, const std::function<void(const e2e::PrivateDesktop&)>& body) {
-  e2e::PrivateDesktop desktop(label);
-  ASSERT_TRUE(desktop.ok());
-  ASSERT_TRUE(desktop.Run([&] { body(desktop); }));
-}
+using e2e::RunIsolated;
 
 // Starts a stand-in and the scheduler and waits until the plug-in is found.
 inline void StartConnected(const e2e::PrivateDesktop& desktop, const std::string& label, e2e::Standin* standin,

@@ -88,9 +88,7 @@ TEST(Standin, WindowsHaveTheClassesOwnerTitleAndStateTheSchedulerLooksFor) {
 TEST(Standin, ShowsItsWindowsWithoutTakingTheForeground) {
   // A desktop of its own, so only the stand-in could take the foreground
   // from the window this test puts there.
-  e2e::PrivateDesktop desktop("foreground");
-  ASSERT_TRUE(desktop.ok());
-  ASSERT_TRUE(desktop.Run([&] {
+  e2e::RunIsolated("foreground", [](const e2e::PrivateDesktop& desktop) {
     HWND mine = CreateWindowExA(0, "STATIC", "e2e foreground", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
                                 0, 0, 200, 100, nullptr, nullptr, GetModuleHandleA(nullptr),
                                 nullptr);
@@ -107,7 +105,7 @@ TEST(Standin, ShowsItsWindowsWithoutTakingTheForeground) {
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
     EXPECT_EQ(mine, GetForegroundWindow());
     DestroyWindow(mine);
-  }));
+  });
 }
 
 // ---- Start, stop and the output file ----
@@ -404,9 +402,7 @@ TEST(Standin, ForeignDialogStandsAboveOrBelowThePluginAsAsked) {
     // On the shared desktop a window closing in a parallel test hands the
     // activation to whatever stands next, which may restack the stand-in's
     // dialogs; on a desktop of its own the order is only what it was told.
-    e2e::PrivateDesktop desktop(std::string("foreign-") + order);
-    ASSERT_TRUE(desktop.ok());
-    ASSERT_TRUE(desktop.Run([&] {
+    e2e::RunIsolated(std::string("foreign-") + order, [&](const e2e::PrivateDesktop& desktop) {
       std::string dir = e2e::NewTempDir(std::string("foreign-") + order);
       Standin standin;
       ASSERT_TRUE(desktop.StartStandin(
@@ -425,7 +421,7 @@ TEST(Standin, ForeignDialogStandsAboveOrBelowThePluginAsAsked) {
       EXPECT_EQ(above ? "foreign" : "plugin", standin.ready.Field("first"));
       // Whatever the order, the search passes the look-alike by.
       EXPECT_EQ(standin.plugin, e2e::FindPluginWindowOf(standin.player));
-    }));
+    });
   }
 }
 
