@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "app/app_win32.h"
+#include "schedule/settings_win32.h"
 #include "bench_common.h"
 #include "recorder/launch_win32.h"
 #include "resources/strings.h"

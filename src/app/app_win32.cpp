@@ -2,13 +2,12 @@
 
 #include "app/main_dialog_win32.h"
 #include "app/startup.h"
+#include "placement/placement_win32.h"
 #include "resources/ids.h"
 #include "resources/strings.h"
+#include "schedule/settings_win32.h"
 
-char settingsPath[MAX_PATH + 8] = "";
-const char emptyString[1] = "";
-HINSTANCE appInstance = nullptr;
-ATOM sizePropertyAtom = 0;
+AppState app = {nullptr, 0, 255};
 
 namespace {
 const int kDialogWindowExtra = DLGWINDOWEXTRA;
@@ -46,7 +45,7 @@ int RegisterMainClass(HINSTANCE instance) {
 }
 
 int TavelundMain(HINSTANCE instance, const char* /*commandTail*/, int showCommand) {
-  appInstance = instance;
+  app.instance = instance;
   HWND running = FindWindowA(STR_MAIN_CLASS, nullptr);
   if (running) {
     ShowWindow(running, SW_SHOWNORMAL);

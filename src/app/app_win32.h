@@ -1,17 +1,18 @@
-// Process-wide state of the running program and the main routine.
+// The running program's own state and the main routine.
 #pragma once
 #include <windows.h>
 
-#include "schedule/schedule.h"
-
-// Full path of the settings file beside the program (a MAX_PATH-sized buffer
-// so any path Windows can start a program from fits).
-extern char settingsPath[MAX_PATH + 8];
-// Always empty: the empty default and the empty window text.
-extern const char emptyString[1];
-extern HINSTANCE appInstance;
-// Atom of "CurrWndSize": names the property holding a dialog's client size.
-extern ATOM sizePropertyAtom;
+// What the program keeps for its whole run, in one place. The lower modules
+// own their own state (the list, the plug-in's window, the settings path)
+// and are handed what else they need as arguments.
+struct AppState {
+  HINSTANCE instance;
+  // Unsaved changes to the schedule, and the state the save button last
+  // showed (255 at start, so the first tick always sets the button).
+  BYTE scheduleDirty;
+  BYTE shownDirty;
+};
+extern AppState app;
 
 // Sets settingsPath from the given module path (tests use it too).
 void InitSettingsPath(const char* modulePath);

@@ -2,22 +2,21 @@
 
 #include "app/app_win32.h"
 #include "app/main_view.h"
-#include "app/ui_win32.h"
+#include "app/tick_timer_win32.h"
 #include "editor/editor_win32.h"
 #include "placement/placement_win32.h"
 #include "recorder/launch_win32.h"
+#include "recorder/plugin_contract.h"
 #include "recorder/plugin_win32.h"
+#include "recorder/request.h"
 #include "resources/ids.h"
 #include "resources/strings.h"
 #include "schedule/schedule_win32.h"
-
-BYTE scheduleDirty = 0;
+#include "scheduler/tick_win32.h"
+#include "ui/ui_win32.h"
 
 namespace {
-// 255 so that the first tick always sets the save button.
-BYTE shownDirty = 255;
 
-const UINT kSearchPeriodMs = 4000;
 const UINT kTickPeriodMs = 1000;
 const int kMinTrackWidthUnits = 130;
 const int kMinTrackHeightUnits = 140;
@@ -57,7 +56,7 @@ ScheduleEntry* SelectedEntry(HWND dialog) {
 
 void MarkChanged(HWND dialog) {
   RefreshScheduleList(dialog);
-  scheduleDirty = 1;
+  app.scheduleDirty = 1;
 }
 
 // ---- Commands ----
@@ -73,7 +72,7 @@ void OnListNotify(HWND dialog, WORD code) {
 }
 
 void OnExit(HWND dialog) {
-  if (scheduleDirty) {
+  if (app.scheduleDirty) {
     int answer = ShowMessage(dialog, STR_ASK_SAVE, MB_YESNOCANCEL);
     if (answer == IDCANCEL) return;
     if (answer == IDYES) SaveSchedules();
@@ -116,7 +115,13 @@ void OnModify(HWND dialog) {
 
 void OnSave(HWND) {
   SaveSchedules();
-  scheduleDirty = 0;
+  app.scheduleDirty = 0;
+}
+
+// A recording the user stops is not started again before its window ends.
+void OnStop(HWND dialog) {
+  if (ScheduleEntry* held = HoldActiveEntry(scheduleList)) UpdateScheduleLine(dialog, held);
+  StopRecordingCommand();
 }
 
 void OnCommand(HWND dialog, WORD id, WORD code) {
@@ -127,7 +132,7 @@ void OnCommand(HWND dialog, WORD id, WORD code) {
     case IDC_MAIN_EXIT: OnExit(dialog); break;
     case IDC_MAIN_LAUNCH: OnLaunch(dialog); break;
     case IDC_MAIN_START: StartRecordingCommand(); break;
-    case IDC_MAIN_STOP: StopRecordingCommand(); break;
+    case IDC_MAIN_STOP: OnStop(dialog); break;
     case IDC_MAIN_ADD: OnAdd(dialog); break;
     case IDC_MAIN_DELETE: OnDelete(dialog); break;
     case IDC_MAIN_MODIFY: OnModify(dialog); break;
@@ -136,42 +141,71 @@ void OnCommand(HWND dialog, WORD id, WORD code) {
   }
 }
 
-// ---- Timers ----
+// ---- The plug-in connection ----
 
-void UpdateTitle(HWND dialog, const SYSTEMTIME& now) {
+// The start and stop buttons follow the plug-in's state; the launch button
+// is offered while no plug-in is known.
+void ShowPluginState(HWND dialog, PluginState state) {
+  EnableControl(dialog, IDC_MAIN_START, state == PLUGIN_IDLE);
+  EnableControl(dialog, IDC_MAIN_STOP, state == PLUGIN_RECORDING);
+  EnableControl(dialog, IDC_MAIN_LAUNCH, pluginWindow == nullptr);
+}
+
+void OnSearchTimer(HWND dialog) {
+  pluginWindow = FindPluginWindow();
+  if (!pluginWindow) {
+    SetDlgItemTextA(dialog, IDC_MAIN_STATUS, STR_STATUS_SEARCHING);
+    return;
+  }
+  KillTimer(dialog, TIMER_PLUGIN_SEARCH);
+  // Buttons first: whoever sees the found status sees the buttons that go with it.
+  ShowPluginState(dialog, ReadPluginState());
+  char title[PLUGIN_TITLE_CAPACITY];
+  ReadWindowTitle(pluginWindow, title, sizeof title);
+  char status[FOUND_STATUS_CAPACITY];
+  FormatFoundStatus(status, sizeof status, title);
+  SetDlgItemTextA(dialog, IDC_MAIN_STATUS, status);
+}
+
+// A plug-in window that has gone takes every recording with it: no mark
+// stays, and the search starts again. The status line keeps its text until
+// the next search tick.
+void OnPluginLost(HWND dialog) {
+  pluginWindow = nullptr;
+  if (ScheduleEntry* was = ForgetRecordings(scheduleList)) UpdateScheduleLine(dialog, was);
+  SetTimer(dialog, TIMER_PLUGIN_SEARCH, PLUGIN_SEARCH_PERIOD_MS, nullptr);
+}
+
+// ---- The one-second tick ----
+
+void UpdateTitle(HWND dialog, const LocalTimeFields& now) {
   char title[TITLE_CAPACITY];
   GetWindowTextA(dialog, title, sizeof title);
-  UpdateTitleClock(title, sizeof title, now.wHour, now.wMinute, now.wSecond);
+  UpdateTitleClock(title, sizeof title, now.hour, now.minute, now.second);
   SetWindowTextA(dialog, title);
 }
 
 void UpdateSaveButton(HWND dialog) {
-  if (scheduleDirty == shownDirty) return;
-  EnableControl(dialog, IDC_MAIN_SAVE, scheduleDirty == 1);
-  shownDirty = scheduleDirty;
+  if (app.scheduleDirty == app.shownDirty) return;
+  EnableControl(dialog, IDC_MAIN_SAVE, app.scheduleDirty == 1);
+  app.shownDirty = app.scheduleDirty;
 }
 
-// Re-arms the tick for just after the next second boundary, so scheduled
-// starts and the title clock follow the clock's seconds, not the phase at
-// which the program happened to start.
-void ArmSecondTick(HWND dialog) {
-#ifdef TAVELUND_UNALIGNED_TICK
-  // Benchmark build only: the plain 1000 ms period armed at start-up keeps
-  // running with whatever phase it got, as a reference for the aligned tick.
-  (void)dialog;
-#else
-  SYSTEMTIME now;
-  GetLocalTime(&now);
-  SetTimer(dialog, TIMER_SECOND_TICK, DelayToNextSecond(now.wMilliseconds), nullptr);
-#endif
-}
-
+// One reading of the clock and the plug-in serves the whole tick.
 void OnSecondTick(HWND dialog) {
-  SYSTEMTIME now;
-  GetLocalTime(&now);
-  UpdateTitle(dialog, now);
+  TickReading reading = ReadTick();
+  UpdateTitle(dialog, reading.time);
   UpdateSaveButton(dialog);
-  OnConnectionTick(dialog);
+  if (pluginWindow && reading.plugin == PLUGIN_NONE) OnPluginLost(dialog);
+  if (pluginWindow) {
+    ShowPluginState(dialog, reading.plugin);
+    TickOutcome outcome;
+    CheckSchedules(dialog, reading, &outcome);
+    // The start went out first; only then is the list brought up to date.
+    if (outcome.entry) UpdateScheduleLine(dialog, outcome.entry);
+  } else {
+    ShowPluginState(dialog, PLUGIN_NONE);
+  }
   ArmSecondTick(dialog);
 }
 
@@ -187,9 +221,9 @@ BOOL OnInitDialog(HWND dialog) {
   SubclassScheduleList(dialog);
   LoadSchedules();
   RefreshScheduleList(dialog);
-  scheduleDirty = 0;
-  shownDirty = 255;
-  SetTimer(dialog, TIMER_PLUGIN_SEARCH, kSearchPeriodMs, nullptr);
+  app.scheduleDirty = 0;
+  app.shownDirty = 255;
+  SetTimer(dialog, TIMER_PLUGIN_SEARCH, PLUGIN_SEARCH_PERIOD_MS, nullptr);
   SetTimer(dialog, TIMER_SECOND_TICK, kTickPeriodMs, nullptr);
   PostCommand(dialog, IDC_MAIN_LAUNCH);
   return TRUE;
@@ -203,9 +237,7 @@ void OnDestroy() {
 
 void RefreshScheduleList(HWND mainWindow) {
   HWND list = GetDlgItem(mainWindow, IDC_MAIN_LIST);
-  // The tick refills the list right before it hands a recording to the
-  // plug-in: draw the list once when it is full, not once per line, or every
-  // line makes the start a little later.
+  // Draw the list once when it is full, not once per line.
   SendMessageA(list, WM_SETREDRAW, FALSE, 0);
   SendMessageA(list, LB_RESETCONTENT, 0, 0);
   char line[LIST_LINE_CAPACITY];
@@ -216,6 +248,24 @@ void RefreshScheduleList(HWND mainWindow) {
   }
   SendMessageA(list, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(list, nullptr, TRUE);
+}
+
+void UpdateScheduleLine(HWND mainWindow, const ScheduleEntry* entry) {
+  HWND list = GetDlgItem(mainWindow, IDC_MAIN_LIST);
+  LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
+  for (LRESULT index = 0; index < count; ++index) {
+    if (SendMessageA(list, LB_GETITEMDATA, index, 0) != reinterpret_cast<LRESULT>(entry)) continue;
+    bool selected = SendMessageA(list, LB_GETCURSEL, 0, 0) == index;
+    char line[LIST_LINE_CAPACITY];
+    FormatListLine(line, sizeof line, entry);
+    SendMessageA(list, LB_DELETESTRING, index, 0);
+    // The list sorts its lines: the new one lands where its text belongs.
+    LRESULT added = SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line));
+    if (added < 0) return;
+    SendMessageA(list, LB_SETITEMDATA, added, reinterpret_cast<LPARAM>(entry));
+    if (selected) SendMessageA(list, LB_SETCURSEL, added, 0);
+    return;
+  }
 }
 
 INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {

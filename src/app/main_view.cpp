@@ -1,22 +1,11 @@
 #include "app/main_view.h"
 
+#include <cstring>
+
 #include "resources/strings.h"
 #include "text/text.h"
 
 namespace {
-// Length of the longest prefix of text within limit bytes that does not end
-// inside a double-byte character (a lead byte is 0x81..0xFE).
-size_t CharBoundaryWithin(const char* text, size_t limit) {
-  size_t i = 0;
-  while (text[i]) {
-    const unsigned char byte = static_cast<unsigned char>(text[i]);
-    size_t step = (byte >= 0x81 && byte <= 0xFE && text[i + 1]) ? 2 : 1;
-    if (i + step > limit) break;
-    i += step;
-  }
-  return i;
-}
-
 const char kEllipsis[] = "...";
 }  // namespace
 
@@ -29,7 +18,7 @@ int FormatListLine(char* line, size_t capacity, const ScheduleEntry* entry) {
                  entry->outputPattern))
     return 1;
   if (capacity <= sizeof kEllipsis) return 0;
-  size_t keep = CharBoundaryWithin(line, capacity - sizeof kEllipsis);
+  size_t keep = WholeCharPrefix(line, strlen(line), capacity - sizeof kEllipsis);
   line[keep] = '\0';
   AppendText(line, capacity, kEllipsis);
   return 0;

@@ -4,8 +4,7 @@
 #include <objbase.h>
 #include <shlobj.h>
 
-#include "app/app_win32.h"
-#include "app/ui_win32.h"
+#include "ui/ui_win32.h"
 #include "editor/editor_model.h"
 #include "placement/placement_win32.h"
 #include "resources/ids.h"
@@ -209,9 +208,9 @@ void CheckRadioInRun(HWND dialog, int firstId, int count, int index) {
 }
 
 void AttachUpDown(HWND dialog, int fieldId, int upDownId, int minimum, int maximum) {
-  HWND upDown = CreateWindowExA(0, UPDOWN_CLASSA, emptyString, kUpDownStyle, 0, 0, kUpDownInitialSize,
+  HWND upDown = CreateWindowExA(0, UPDOWN_CLASSA, "", kUpDownStyle, 0, 0, kUpDownInitialSize,
                                 kUpDownInitialSize, dialog,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(upDownId)), appInstance, nullptr);
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(upDownId)), InstanceOf(dialog), nullptr);
   SendMessageA(upDown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(GetDlgItem(dialog, fieldId)), 0);
   // Low word the maximum, high word the minimum: the up arrow counts up.
   SendMessageA(upDown, UDM_SETRANGE, 0, MAKELPARAM(maximum, minimum));
@@ -254,6 +253,6 @@ INT_PTR CALLBACK ScheduleEditorProc(HWND dialog, UINT message, WPARAM wParam, LP
 
 INT_PTR RunScheduleEditor(HWND owner, ScheduleEntry* entry) {
   InitUpDownClass();
-  return DialogBoxParamA(appInstance, MAKEINTRESOURCEA(IDD_EDITOR), owner, ScheduleEditorProc,
+  return DialogBoxParamA(InstanceOf(owner), MAKEINTRESOURCEA(IDD_EDITOR), owner, ScheduleEditorProc,
                          reinterpret_cast<LPARAM>(entry));
 }

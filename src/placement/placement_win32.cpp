@@ -5,11 +5,13 @@
 
 #include <cstdint>
 
-#include "app/app_win32.h"
 #include "placement/placement.h"
 #include "resources/ids.h"
 #include "resources/strings.h"
 #include "schedule/settings_win32.h"
+#include "ui/ui_win32.h"
+
+ATOM sizePropertyAtom = 0;
 
 namespace {
 
@@ -52,9 +54,9 @@ void SavePlacement(HWND dialog) {
 void CreateSizeGrip(HWND dialog, int clientWidth, int clientHeight) {
   int gripWidth = DialogUnitsToPixelsX(SIZE_GRIP_UNITS);
   int gripHeight = DialogUnitsToPixelsY(SIZE_GRIP_UNITS);
-  CreateWindowExA(0, kScrollBarClass, emptyString, kSizeGripStyle, clientWidth - gripWidth,
+  CreateWindowExA(0, kScrollBarClass, "", kSizeGripStyle, clientWidth - gripWidth,
                   clientHeight - gripHeight, gripWidth, gripHeight, dialog,
-                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_SIZE_GRIP)), appInstance, nullptr);
+                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_SIZE_GRIP)), InstanceOf(dialog), nullptr);
 }
 
 // WM_INITDIALOG: the resizable dialog first records the template's client

@@ -2,6 +2,10 @@
 #pragma once
 #include <windows.h>
 
+// Atom of "CurrWndSize": names the window property that holds a resizable
+// dialog's client size. The program adds it at start and deletes it at exit.
+extern ATOM sizePropertyAtom;
+
 // Called first for every message of a dialog; never consumes the message.
 // Saves the window rectangle under the dialog's key (control 996) in
 // [DlgPos] on WM_MOVE and WM_SIZE, restores it at WM_INITDIALOG; for a

@@ -8,26 +8,12 @@
 
 namespace {
 
-bool IsLeadByte(char c) {
-  unsigned char u = static_cast<unsigned char>(c);
-  return u >= 0x81 && u <= 0xFE;
-}
-
-// Drops a lead byte whose trail byte was cut off at the end of text.
+// A text FormatText had to cut may end in the first byte of a character
+// whose second byte did not fit: counting one byte more than is there makes
+// such a byte a whole character that does not fit, so it goes too.
 void DropCutDoubleByte(char* text) {
-  size_t i = 0;
   size_t length = strlen(text);
-  while (i < length) {
-    if (IsLeadByte(text[i])) {
-      if (i + 1 == length) {
-        text[i] = '\0';
-        return;
-      }
-      i += 2;
-    } else {
-      ++i;
-    }
-  }
+  text[WholeCharPrefix(text, length + 1, length)] = '\0';
 }
 
 bool HoldsBlank(const char* text) { return strchr(text, ' ') != nullptr || strchr(text, '\t') != nullptr; }

@@ -2,14 +2,14 @@
 // and starting it. The decisions on paths and texts are in launch.cpp.
 #include "recorder/launch_win32.h"
 
-#include "app/ui_win32.h"
 #include "recorder/launch.h"
 #include "resources/ids.h"
 #include "resources/strings.h"
 #include "schedule/schedule.h"
 #include "schedule/settings_win32.h"
-#include "scheduler/naming_win32.h"
+#include "text/files_win32.h"
 #include "text/text.h"
+#include "ui/ui_win32.h"
 
 namespace {
 

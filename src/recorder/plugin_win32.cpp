@@ -1,15 +1,12 @@
-// Remote control of the recording plug-in: finding its window, following its
-// state, the manual start and stop, and the recording request before a
+// Remote control of the recording plug-in: finding its window, reading its
+// state, the start and stop commands, and the recording request before a
 // scheduled recording. The decisions on texts and the request block are in
 // recorder/request.cpp; this file talks to the windows.
 #include "recorder/plugin_win32.h"
 
-#include "app/ui_win32.h"
 #include "recorder/plugin_contract.h"
-#include "recorder/request.h"
-#include "resources/ids.h"
 #include "resources/strings.h"
-#include "scheduler/tick_win32.h"
+#include "ui/ui_win32.h"
 
 HWND pluginWindow = nullptr;
 
@@ -17,25 +14,12 @@ namespace {
 
 bool PluginAlive() { return pluginWindow != nullptr && IsWindow(pluginWindow); }
 
-// Class name and title of a window, always terminated (empty when unreadable).
-void ReadClassName(HWND window, char* name, int capacity) {
-  name[0] = '\0';
-  if (GetClassNameA(window, name, capacity) <= 0) name[0] = '\0';
-  name[capacity - 1] = '\0';
-}
-
-void ReadTitle(HWND window, char* title, int capacity) {
-  title[0] = '\0';
-  if (GetWindowTextA(window, title, capacity) <= 0) title[0] = '\0';
-  title[capacity - 1] = '\0';
-}
-
 // The top-level window owned by owner whose title is the quality dialog's, or none.
 HWND QualityDialogOf(HWND owner) {
   for (HWND w = GetWindow(owner, GW_HWNDFIRST); w; w = GetWindow(w, GW_HWNDNEXT)) {
     if (GetParent(w) != owner) continue;
     char title[WINDOW_TITLE_CAPACITY];
-    ReadTitle(w, title, sizeof title);
+    ReadWindowTitle(w, title, sizeof title);
     if (IsQualityDialogTitle(title)) return w;
   }
   return nullptr;
@@ -56,22 +40,22 @@ bool WaitForQualityDialogToClose(HWND quality) {
 }
 
 // Brings up the quality dialog (unless it is open already), accepts it and
-// waits for it to close. Returns true when the parameters were taken.
-bool ConfirmQualityDialog() {
+// waits for it to close.
+RequestResult ConfirmQualityDialog() {
   HWND quality = FindQualityDialog(true);
   if (!quality) {
     PostCommand(pluginWindow, PLUGIN_COMMAND_QUALITY);
     quality = FindQualityDialog(false);
-    if (!quality) return false;
+    if (!quality) return PluginAlive() ? REQUEST_QUALITY_NOT_OPENED : REQUEST_PLUGIN_GONE;
   }
   PostCommand(quality, IDOK);
-  return WaitForQualityDialogToClose(quality);
+  if (WaitForQualityDialogToClose(quality)) return REQUEST_DONE;
+  return PluginAlive() ? REQUEST_QUALITY_NOT_CLOSED : REQUEST_PLUGIN_GONE;
 }
 
-void ShowConnected(HWND mainWindow, bool connected) {
-  EnableControl(mainWindow, IDC_MAIN_START, connected);
-  EnableControl(mainWindow, IDC_MAIN_STOP, connected);
-  EnableControl(mainWindow, IDC_MAIN_LAUNCH, !connected);
+void PostToPlugin(WPARAM command) {
+  SetForegroundWindow(pluginWindow);
+  PostCommand(pluginWindow, command);
 }
 
 }  // namespace
@@ -84,44 +68,53 @@ HWND FindPluginWindow() {
     ReadClassName(w, className, sizeof className);
     if (GetParent(w) != player || lstrcmpA(className, STR_DIALOG_CLASS) != 0) continue;
     char title[WINDOW_TITLE_CAPACITY];
-    ReadTitle(w, title, sizeof title);
+    ReadWindowTitle(w, title, sizeof title);
     if (IsPluginTitle(title)) return w;
   }
   return nullptr;
 }
 
-bool IsRecording() {
+PluginState ReadPluginState() {
+  if (!PluginAlive()) return PLUGIN_NONE;
+  HWND state = GetDlgItem(pluginWindow, PLUGIN_STATE_CONTROL);
+  if (!state) return PLUGIN_NO_ANSWER;
   char text[STATE_TEXT_CAPACITY];
   text[0] = '\0';
-  HWND state = GetDlgItem(pluginWindow, PLUGIN_STATE_CONTROL);
   DWORD_PTR copied = 0;
-  if (state)
-    SendMessageTimeoutA(state, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
-                        SMTO_NORMAL | SMTO_ABORTIFHUNG, STATE_READ_LIMIT_MS, &copied);
+  // A plug-in that stopped answering costs this one bounded wait per tick;
+  // what it might say is not guessed.
+  if (!SendMessageTimeoutA(state, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                           SMTO_NORMAL | SMTO_ABORTIFHUNG, STATE_READ_LIMIT_MS, &copied))
+    return PluginAlive() ? PLUGIN_NO_ANSWER : PLUGIN_NONE;
   text[sizeof text - 1] = '\0';
-  return !IsIdleStateText(text);
+  return IsIdleStateText(text) ? PLUGIN_IDLE : PLUGIN_RECORDING;
+}
+
+void StartPluginRecording() {
+  if (PluginAlive()) PostToPlugin(PLUGIN_COMMAND_START);
+}
+
+void StopPluginRecording() {
+  if (PluginAlive()) PostToPlugin(PLUGIN_COMMAND_STOP);
 }
 
 void StartRecordingCommand() {
-  if (!PluginAlive() || IsRecording()) return;
-  SetForegroundWindow(pluginWindow);
-  PostCommand(pluginWindow, PLUGIN_COMMAND_START);
+  if (ReadPluginState() == PLUGIN_IDLE) PostToPlugin(PLUGIN_COMMAND_START);
 }
 
 void StopRecordingCommand() {
-  if (!PluginAlive() || !IsRecording()) return;
-  SetForegroundWindow(pluginWindow);
-  PostCommand(pluginWindow, PLUGIN_COMMAND_STOP);
+  if (ReadPluginState() == PLUGIN_RECORDING) PostToPlugin(PLUGIN_COMMAND_STOP);
 }
 
-void SendRecordingRequest(HWND mainWindow, const ScheduleEntry* entry, const char* fileName) {
-  if (!entry) return;
+RequestResult HandOverRecordingRequest(HWND mainWindow, const ScheduleEntry* entry, const char* fileName) {
+  if (!entry) return REQUEST_NOT_TAKEN;
+  if (!PluginAlive()) return REQUEST_PLUGIN_GONE;
   char* block = static_cast<char*>(LocalAlloc(LMEM_FIXED, REQUEST_BLOCK_SIZE));
-  if (!block) return;
+  if (!block) return REQUEST_NO_MEMORY;
   if (!BuildRecordingRequest(block, entry, fileName)) {
     // A cut name would send the recording to some other file.
     LocalFree(block);
-    return;
+    return REQUEST_NAME_TOO_LONG;
   }
   COPYDATASTRUCT request;
   request.dwData = REQUEST_DATA_ID;
@@ -134,10 +127,16 @@ void SendRecordingRequest(HWND mainWindow, const ScheduleEntry* entry, const cha
   LocalFree(block);
   // Not taken within the limit (or the plug-in went away): starting now
   // would record under whatever name the plug-in had before.
-  if (!delivered) return;
+  if (!delivered) return PluginAlive() ? REQUEST_NOT_TAKEN : REQUEST_PLUGIN_GONE;
   // Parameters only count once the plug-in's quality dialog has accepted them.
-  if ((entry->flags & FLAG_MP3_PARAMS) && !ConfirmQualityDialog()) return;
-  PostCommand(mainWindow, IDC_MAIN_START);
+  if (entry->flags & FLAG_MP3_PARAMS) return ConfirmQualityDialog();
+  return REQUEST_DONE;
+}
+
+RequestResult SendRecordingRequest(HWND mainWindow, const ScheduleEntry* entry, const char* fileName) {
+  RequestResult result = HandOverRecordingRequest(mainWindow, entry, fileName);
+  if (result == REQUEST_DONE) StartPluginRecording();
+  return result;
 }
 
 HWND FindQualityDialog(bool once) {
@@ -148,34 +147,4 @@ HWND FindQualityDialog(bool once) {
     if (quality || once) return quality;
     Sleep(QUALITY_POLL_MS);
   }
-}
-
-void OnSearchTimer(HWND mainWindow) {
-  pluginWindow = FindPluginWindow();
-  if (!pluginWindow) {
-    SetDlgItemTextA(mainWindow, IDC_MAIN_STATUS, STR_STATUS_SEARCHING);
-    return;
-  }
-  KillTimer(mainWindow, TIMER_PLUGIN_SEARCH);
-  char title[PLUGIN_TITLE_CAPACITY];
-  ReadTitle(pluginWindow, title, sizeof title);
-  char status[FOUND_STATUS_CAPACITY];
-  FormatFoundStatus(status, sizeof status, title);
-  SetDlgItemTextA(mainWindow, IDC_MAIN_STATUS, status);
-  ShowConnected(mainWindow, true);
-}
-
-void OnConnectionTick(HWND mainWindow) {
-  if (PluginAlive()) {
-    bool recording = IsRecording();
-    EnableControl(mainWindow, IDC_MAIN_START, !recording);
-    EnableControl(mainWindow, IDC_MAIN_STOP, recording);
-    CheckSchedules(mainWindow);
-    return;
-  }
-  if (!pluginWindow) return;
-  // Lost: search again; the status line keeps its text until the next search tick.
-  pluginWindow = nullptr;
-  SetTimer(mainWindow, TIMER_PLUGIN_SEARCH, PLUGIN_SEARCH_PERIOD_MS, nullptr);
-  ShowConnected(mainWindow, false);
 }

@@ -2,6 +2,7 @@
 #pragma once
 #include <windows.h>
 
+#include "recorder/request.h"
 #include "schedule/schedule.h"
 
 // The plug-in's window (another process's), or none. Tested with IsWindow
@@ -9,14 +10,23 @@
 extern HWND pluginWindow;
 
 HWND FindPluginWindow();
-bool IsRecording();
+// Reads the plug-in's state control once, waiting at most the read limit:
+// none when no plug-in window lives, no answer when it did not answer (or has
+// no state control) in time, else idle or recording.
+PluginState ReadPluginState();
+// Starts or stops the plug-in's recording: brings it to the front and posts
+// the command. The caller has read the state.
+void StartPluginRecording();
+void StopPluginRecording();
+// The manual commands: start when the plug-in is idle, stop when it records.
 void StartRecordingCommand();
 void StopRecordingCommand();
-void SendRecordingRequest(HWND mainWindow, const ScheduleEntry* entry, const char* fileName);
-HWND FindQualityDialog(bool once);
 
-// Timer 1 of the main dialog: looks for the plug-in every 4 seconds.
-void OnSearchTimer(HWND mainWindow);
-// Part of the one-second tick: follows the plug-in's state and runs the
-// schedule while the plug-in lives.
-void OnConnectionTick(HWND mainWindow);
+// Hands the plug-in the entry's parameters and the file name (and, with
+// parameters, confirms its quality dialog) without starting the recording.
+RequestResult HandOverRecordingRequest(HWND mainWindow, const ScheduleEntry* entry, const char* fileName);
+// The same, then starts the recording when the hand-over succeeded.
+RequestResult SendRecordingRequest(HWND mainWindow, const ScheduleEntry* entry, const char* fileName);
+// The plug-in's open quality dialog: looked for once, or waited for within
+// the limit. None when it did not appear or the plug-in went away.
+HWND FindQualityDialog(bool once);

@@ -7,6 +7,25 @@
 #include "recorder/plugin_contract.h"
 #include "schedule/schedule.h"
 
+// What the plug-in's state control said when it was read.
+enum PluginState {
+  PLUGIN_NONE = 0,       // no plug-in window is known, or it has gone
+  PLUGIN_NO_ANSWER = 1,  // the window lives but did not answer within the limit
+  PLUGIN_IDLE = 2,
+  PLUGIN_RECORDING = 3,
+};
+
+// How handing a recording request to the plug-in ended.
+enum RequestResult {
+  REQUEST_DONE = 0,            // the plug-in took the name (and the parameters)
+  REQUEST_NO_MEMORY,           // the request block could not be allocated
+  REQUEST_NAME_TOO_LONG,       // the name does not fit the block
+  REQUEST_NOT_TAKEN,           // the plug-in did not take the request in time
+  REQUEST_QUALITY_NOT_OPENED,  // the quality dialog did not open in time
+  REQUEST_QUALITY_NOT_CLOSED,  // the quality dialog did not close in time
+  REQUEST_PLUGIN_GONE,         // the plug-in went away during the request
+};
+
 // Fills block with the recording request for entry: the parameter text
 // ("bitrate samplerate channels" when the entry hands over MP3 parameters,
 // else empty), its zero, the file name and its zero. The rest of the block

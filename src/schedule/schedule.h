@@ -11,6 +11,16 @@ enum ScheduleFlags : uint32_t {
   FLAG_MONO = 2,        // else stereo
 };
 
+// How the scheduler stands with one entry in the current run of the program.
+// Lives in memory only and goes with the entry when it is deleted.
+struct EntryRun {
+  uint8_t starting;      // request handed over and start posted; the plug-in has not yet reported recording
+  uint8_t held;          // stopped by the user: not started again before its window has ended
+  uint8_t retryPending;  // an attempt failed: the next waits until retryFromMs
+  uint32_t startedAtMs;  // tick count when the start was posted
+  uint32_t retryFromMs;  // tick count from which the next attempt may come
+};
+
 struct ScheduleEntry {
   ScheduleEntry* next;
   int32_t startSeconds;  // seconds since local midnight
@@ -19,8 +29,9 @@ struct ScheduleEntry {
   uint32_t flags;
   int32_t sampleRateIndex;  // 0 = 22050 Hz, 1 = 44100 Hz
   int32_t bitrateIndex;     // 0..5 = 48, 56, 64, 96, 128, 192 kbit/s
-  uint8_t recording;        // set while the scheduler runs this entry; never stored
+  uint8_t recording;        // set while a recording of this entry runs; never stored
   char outputPattern[PATH_CAPACITY];
+  EntryRun run;
 };
 
 // 48, 56, 64, 96, 128, 192 kbit/s, then 22050 and 44100 Hz.

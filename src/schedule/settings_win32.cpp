@@ -1,8 +1,6 @@
 #include "schedule/settings_win32.h"
 
-#include <windows.h>
-
-#include "app/app_win32.h"
+char settingsPath[MAX_PATH + 8] = "";
 
 int ReadSettingOr(const char* section, const char* key, char* buffer, size_t size, const char* defaultValue) {
   if (size == 0) return 0;
@@ -12,7 +10,7 @@ int ReadSettingOr(const char* section, const char* key, char* buffer, size_t siz
 }
 
 int ReadSetting(const char* section, const char* key, char* buffer, size_t size) {
-  return ReadSettingOr(section, key, buffer, size, emptyString);
+  return ReadSettingOr(section, key, buffer, size, "");
 }
 
 int WriteSetting(const char* section, const char* key, const char* text) {

@@ -9,25 +9,6 @@ extern const char WeekdayNames[] = "SUN\0MON\0TUE\0WED\0THU\0FRI\0SAT\0";
 
 namespace {
 
-// Code page 949: a byte from 0x81 to 0xFE opens a two-byte character.
-bool IsLeadByte(char c) {
-  unsigned char u = static_cast<unsigned char>(c);
-  return u >= 0x81 && u <= 0xFE;
-}
-
-// Bytes of the longest run of whole characters at the start of text (length
-// bytes) that is no longer than limit. A lead byte as the last byte of text
-// counts as a character of its own.
-size_t WholeCharacters(const char* text, size_t length, size_t limit) {
-  size_t taken = 0;
-  while (taken < length) {
-    size_t step = IsLeadByte(text[taken]) && taken + 1 < length ? 2 : 1;
-    if (taken + step > limit) break;
-    taken += step;
-  }
-  return taken;
-}
-
 // The expansion's output. Once a piece has not fitted whole, nothing more is
 // written, so the output stays a prefix of the whole expansion.
 struct Output {
@@ -39,7 +20,7 @@ struct Output {
 
 void Put(Output* out, const char* piece, size_t count) {
   if (out->full) return;
-  size_t fits = WholeCharacters(piece, count, out->capacity - 1 - out->length);
+  size_t fits = WholeCharPrefix(piece, count, out->capacity - 1 - out->length);
   CopyTextN(out->text + out->length, out->capacity - out->length, piece, fits);
   out->length += fits;
   if (fits < count) out->full = true;
@@ -153,7 +134,7 @@ int UniqueNameCandidate(char* out, size_t capacity, const char* path, int counte
   // Folders, counter and extension stay whole; only the stem may give way.
   size_t fixed = nameStart + strlen(tag) + (length - split);
   if (fixed + 1 > capacity) return 0;
-  size_t stem = WholeCharacters(path + nameStart, split - nameStart, capacity - 1 - fixed);
+  size_t stem = WholeCharPrefix(path + nameStart, split - nameStart, capacity - 1 - fixed);
   CopyTextN(out, capacity, path, nameStart + stem);
   AppendText(out, capacity, tag);
   AppendText(out, capacity, path + split);

@@ -4,17 +4,21 @@
 
 #include "schedule/schedule.h"
 #include "scheduler/naming.h"
+#include "text/files_win32.h"
 #include "text/text.h"
 
-int ExpandFileNamePatternAt(char* output, const char* pattern, const char* weekdayNames, const SYSTEMTIME& now) {
-  LocalTimeFields time{now.wYear, now.wMonth, now.wDay, now.wDayOfWeek, now.wHour, now.wMinute, now.wSecond};
+LocalTimeFields LocalTimeNow() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  return LocalTimeFields{now.wYear, now.wMonth, now.wDay, now.wDayOfWeek, now.wHour, now.wMinute, now.wSecond};
+}
+
+int ExpandFileNamePatternAt(char* output, const char* pattern, const char* weekdayNames, const LocalTimeFields& time) {
   return ExpandPatternAt(output, PATH_CAPACITY, pattern, weekdayNames, &time);
 }
 
 int ExpandFileNamePattern(char* output, const char* pattern, const char* weekdayNames) {
-  SYSTEMTIME now;
-  GetLocalTime(&now);
-  return ExpandFileNamePatternAt(output, pattern, weekdayNames, now);
+  return ExpandFileNamePatternAt(output, pattern, weekdayNames, LocalTimeNow());
 }
 
 int EnsureDirectoryPath(const char* path) {
@@ -58,17 +62,3 @@ int MakeUniqueFileNameWithin(char* path, int lastCounter) {
 }
 
 int MakeUniqueFileName(char* path) { return MakeUniqueFileNameWithin(path, UNIQUE_NAME_LIMIT); }
-
-int FileExists(const char* path) {
-  DWORD attributes = GetFileAttributesA(path);
-  if (attributes == INVALID_FILE_ATTRIBUTES) return 0;
-  return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? 0 : 1;
-}
-
-int PathKind(const char* path) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA(path, &found);
-  if (search == INVALID_HANDLE_VALUE) return 0;
-  FindClose(search);
-  return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? 2 : 1;
-}

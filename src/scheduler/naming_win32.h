@@ -1,14 +1,17 @@
 // Output file naming on the file system: the pattern expanded with the local
-// clock, the directories of a path created, a clash-free name, and the two
-// small existence tests the player launch uses as well.
+// clock, the directories of a path created and a clash-free name.
 #pragma once
 #include <windows.h>
+
+#include "scheduler/naming.h"
 
 // Expands pattern with the local time (read once) into output, a 260-byte
 // buffer. Returns 1 when every code was known, 0 when "-Err-" stands for one.
 int ExpandFileNamePattern(char* output, const char* pattern, const char* weekdayNames);
 // The same for a clock reading the caller already took.
-int ExpandFileNamePatternAt(char* output, const char* pattern, const char* weekdayNames, const SYSTEMTIME& now);
+int ExpandFileNamePatternAt(char* output, const char* pattern, const char* weekdayNames, const LocalTimeFields& time);
+// The local clock, read once.
+LocalTimeFields LocalTimeNow();
 
 // Makes sure the directory part of path exists, creating missing levels from
 // the root outwards. Returns 1 when it exists afterwards; 0 for a path of no
@@ -24,11 +27,3 @@ enum { UNIQUE_NAME_LIMIT = 9999 };
 int MakeUniqueFileName(char* path);
 // The same with the last counter to try given.
 int MakeUniqueFileNameWithin(char* path, int lastCounter);
-
-// 1 when a file (not a directory) exists at path, from its attributes: a file
-// that is locked or cannot be read still exists.
-int FileExists(const char* path);
-
-// 0 when nothing matches path, 2 when the first match is a directory, 1 when
-// it is anything else.
-int PathKind(const char* path);

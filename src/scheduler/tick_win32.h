@@ -1,5 +1,34 @@
-// The once-a-second evaluation of the schedule.
+// The once-a-second evaluation of the schedule: one reading of the clock and
+// the plug-in, the core's decision, and carrying it out.
 #pragma once
 #include <windows.h>
 
-void CheckSchedules(HWND mainWindow);
+#include "schedule/schedule.h"
+#include "scheduler/tick.h"
+
+// Why a start did not happen.
+enum StartProblem {
+  START_PROBLEM_NONE = 0,
+  START_NO_MEMORY,      // no room for the name
+  START_NO_FOLDER,      // the folder could not be made
+  START_NO_FREE_NAME,   // no unused name was left
+  START_REQUEST_FAILED, // the plug-in did not take the request (see request)
+  START_NOT_CONFIRMED,  // the plug-in never reported the recording
+};
+
+// What one tick did, for the main window to show and tell.
+struct TickOutcome {
+  TickAction action;
+  ScheduleEntry* entry;  // the entry acted on; its list line may have changed
+  StartProblem problem;
+  RequestResult request;
+  char fileName[PATH_CAPACITY];  // the name a start handed over
+};
+
+// The clock, the millisecond counter and the plug-in's state, read once.
+TickReading ReadTick();
+
+// Decides with the core and carries the decision out: stops at a window's
+// end, starts (name, folder, free name, request, start command), adopts,
+// confirms, and notes failed starts for a later try.
+void CheckSchedules(HWND mainWindow, const TickReading& reading, TickOutcome* outcome);

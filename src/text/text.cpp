@@ -163,3 +163,13 @@ int AppendBackslash(char* path, size_t cap) {
   if (len == 0 || (len < cap && path[len - 1] == '\\')) return 1;
   return AppendCharBounded(path, cap, '\\');
 }
+
+size_t WholeCharPrefix(const char* text, size_t length, size_t limit) {
+  size_t taken = 0;
+  while (taken < length) {
+    size_t step = IsLeadByte(text[taken]) && taken + 1 < length ? 2 : 1;
+    if (taken + step > limit) break;
+    taken += step;
+  }
+  return taken;
+}

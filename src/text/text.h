@@ -76,3 +76,15 @@ void TrimBlanks(char* text);
 int AppendBackslash(char* path, size_t cap);
 
 inline bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// ---- Code page 949: double-byte characters ----
+
+// A byte from 0x81 to 0xFE opens a two-byte character.
+inline bool IsLeadByte(char c) {
+  unsigned char u = static_cast<unsigned char>(c);
+  return u >= 0x81 && u <= 0xFE;
+}
+// Bytes of the longest run of whole characters at the start of text (length
+// bytes) that is no longer than limit: a cut there never splits a character.
+// A lead byte as the last byte of text counts as a character of its own.
+size_t WholeCharPrefix(const char* text, size_t length, size_t limit);

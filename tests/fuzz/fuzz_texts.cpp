@@ -251,7 +251,13 @@ void FuzzTick(Reader& in) {
 
   std::vector<uint8_t> marks;
   for (const ScheduleEntry& e : entries) marks.push_back(e.recording);
-  TickDecision d = DecideTick(list, t, dayOfWeek);
+  // Seconds alone carry t, so any value reaches the decision unchanged.
+  TickReading reading{};
+  reading.time.second = t;
+  reading.time.dayOfWeek = dayOfWeek;
+  const bool pluginRecords = (options & 4) != 0;
+  reading.plugin = pluginRecords ? PLUGIN_RECORDING : PLUGIN_IDLE;
+  TickDecision d = DecideTick(list, reading);
   for (size_t i = 0; i < entries.size(); ++i) Check(entries[i].recording == marks[i], "the decision marks nothing");
 
   const ScheduleEntry* marked = nullptr;
@@ -263,8 +269,10 @@ void FuzzTick(Reader& in) {
   }
   if (marked != nullptr) {
     // Ending first: the first marked entry stops once t has left its window.
-    if (InWindow(marked, t)) {
+    if (InWindow(marked, t) && pluginRecords) {
       Check(d.action == TICK_NOTHING && d.entry == nullptr, "nothing while the marked entry's window holds t");
+    } else if (InWindow(marked, t)) {
+      Check(d.action == TICK_RECORDING_LOST && d.entry == marked, "a recording the plug-in no longer reports is let go");
     } else {
       Check(d.action == TICK_STOP && d.entry == marked, "STOP names the first marked entry");
     }
@@ -282,7 +290,8 @@ void FuzzTick(Reader& in) {
   if (due == nullptr) {
     Check(d.action == TICK_NOTHING && d.entry == nullptr, "nothing when no entry is due");
   } else {
-    Check(d.action == TICK_START && d.entry == due, "START names the first unmarked entry due today");
+    Check(d.action == (pluginRecords ? TICK_ADOPT : TICK_START) && d.entry == due,
+          "START (ADOPT while the plug-in records) names the first unmarked entry due today");
   }
 }
 

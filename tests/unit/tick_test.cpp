@@ -10,6 +10,20 @@ namespace {
 enum { SUN, MON, TUE, WED, THU, FRI, SAT };
 int32_t At(int h, int m, int s) { return HmsToSeconds(h, m, s); }
 
+// One tick's decision at t on the given weekday, the plug-in in the given
+// state, the millisecond counter at nowMs.
+TickDecision DecideTick(ScheduleEntry* list, int32_t t, int day, PluginState plugin = PLUGIN_IDLE,
+                        uint32_t nowMs = 1000) {
+  TickReading reading{};
+  reading.time.hour = t / 3600;
+  reading.time.minute = t / 60 % 60;
+  reading.time.second = t % 60;
+  reading.time.dayOfWeek = day;
+  reading.tickMs = nowMs;
+  reading.plugin = plugin;
+  return ::DecideTick(list, reading);
+}
+
 // A list of entries linked in the given order.
 struct List {
   std::vector<ScheduleEntry> entries;
@@ -62,8 +76,8 @@ TEST(DecideTick, OverMidnightEntryStartsByTheDayOfTheTestAndStopsOnAnyDay) {
   EXPECT_EQ(DecideTick(list.head(), At(23, 0, 0), SUN).action, TICK_NOTHING);
 
   list[0].recording = 1;
-  EXPECT_EQ(DecideTick(list.head(), At(0, 59, 59), TUE).action, TICK_NOTHING);
-  d = DecideTick(list.head(), At(1, 0, 0), TUE);  // the weekday plays no part in ending
+  EXPECT_EQ(DecideTick(list.head(), At(0, 59, 59), TUE, PLUGIN_RECORDING).action, TICK_NOTHING);
+  d = DecideTick(list.head(), At(1, 0, 0), TUE, PLUGIN_RECORDING);  // the weekday plays no part in ending
   EXPECT_EQ(d.action, TICK_STOP);
   EXPECT_EQ(d.entry, &list[0]);
 }
@@ -76,8 +90,8 @@ TEST(DecideTick, OverlappingEntriesRecordOneAfterTheOther) {
   EXPECT_EQ(d.entry, &list[0]);
   list[0].recording = 1;
   // While the first records, the second waits even though its window is open.
-  EXPECT_EQ(DecideTick(list.head(), At(10, 45, 0), WED).action, TICK_NOTHING);
-  d = DecideTick(list.head(), At(11, 0, 0), WED);
+  EXPECT_EQ(DecideTick(list.head(), At(10, 45, 0), WED, PLUGIN_RECORDING).action, TICK_NOTHING);
+  d = DecideTick(list.head(), At(11, 0, 0), WED, PLUGIN_RECORDING);
   EXPECT_EQ(d.action, TICK_STOP);
   EXPECT_EQ(d.entry, &list[0]);
   list[0].recording = 0;
@@ -113,10 +127,85 @@ TEST(DecideTick, MarkedEntryOutsideItsWindowStopsBeforeAnythingStarts) {
   Window(list[0], At(6, 0, 0), At(7, 0, 0), -1);
   Window(list[1], At(6, 0, 0), At(9, 0, 0), -1);
   list[1].recording = 1;
-  EXPECT_EQ(DecideTick(list.head(), At(8, 0, 0), MON).action, TICK_NOTHING);
-  TickDecision d = DecideTick(list.head(), At(9, 30, 0), MON);
+  EXPECT_EQ(DecideTick(list.head(), At(8, 0, 0), MON, PLUGIN_RECORDING).action, TICK_NOTHING);
+  TickDecision d = DecideTick(list.head(), At(9, 30, 0), MON, PLUGIN_RECORDING);
   EXPECT_EQ(d.action, TICK_STOP);
   EXPECT_EQ(d.entry, &list[1]);
+}
+
+// ---- A start counts once the plug-in reports it ----
+
+TEST(DecideTick, StartIsConfirmedByThePluginOrGivenUpAndRetriedAfterAPause) {
+  List list(1);
+  Window(list[0], At(10, 0, 0), At(11, 0, 0), -1);
+  ScheduleEntry* e = &list[0];
+  ASSERT_EQ(DecideTick(list.head(), At(10, 0, 0), MON, PLUGIN_IDLE, 1000).action, TICK_START);
+  NoteStarting(e, 1000);
+  EXPECT_EQ(e->recording, 0) << "no mark before the plug-in reports the recording";
+  // Waiting: nothing else starts and nothing is sent twice.
+  EXPECT_EQ(DecideTick(list.head(), At(10, 0, 1), MON, PLUGIN_IDLE, 2000).action, TICK_NOTHING);
+  EXPECT_EQ(DecideTick(list.head(), At(10, 0, 1), MON, PLUGIN_RECORDING, 2000).action, TICK_CONFIRM);
+  // No report within the limit: the attempt failed.
+  TickDecision d = DecideTick(list.head(), At(10, 0, 5), MON, PLUGIN_IDLE, 1000 + START_CONFIRM_LIMIT_MS);
+  EXPECT_EQ(d.action, TICK_START_FAILED);
+  EXPECT_EQ(d.entry, e);
+  NoteStartFailed(e, 6000);
+  EXPECT_EQ(DecideTick(list.head(), At(10, 0, 6), MON, PLUGIN_IDLE, 6000 + START_RETRY_GAP_MS - 1).action,
+            TICK_NOTHING);
+  EXPECT_EQ(DecideTick(list.head(), At(10, 0, 11), MON, PLUGIN_IDLE, 6000 + START_RETRY_GAP_MS).action,
+            TICK_START);
+  // The counter wrapping between the failure and the retry changes nothing.
+  NoteStartFailed(e, 0xFFFFF000u);
+  EXPECT_EQ(DecideTick(list.head(), At(10, 0, 12), MON, PLUGIN_IDLE, 0xFFFFF800u).action, TICK_NOTHING);
+  EXPECT_EQ(DecideTick(list.head(), At(10, 0, 20), MON, PLUGIN_IDLE, 0x00000800u).action, TICK_START);
+}
+
+TEST(DecideTick, OnlyARecordingThePluginReportsIsAdoptedAndNoGuessIsMade) {
+  List list(1);
+  Window(list[0], At(10, 0, 0), At(11, 0, 0), -1);
+  EXPECT_EQ(DecideTick(list.head(), At(10, 0, 0), MON, PLUGIN_RECORDING).action, TICK_ADOPT);
+  // A plug-in that did not answer, or none at all: nothing is decided.
+  EXPECT_EQ(DecideTick(list.head(), At(10, 0, 0), MON, PLUGIN_NO_ANSWER).action, TICK_NOTHING);
+  EXPECT_EQ(DecideTick(list.head(), At(10, 0, 0), MON, PLUGIN_NONE).action, TICK_NOTHING);
+  NoteRecording(&list[0]);
+  EXPECT_EQ(DecideTick(list.head(), At(11, 0, 0), MON, PLUGIN_NO_ANSWER).action, TICK_NOTHING);
+  EXPECT_EQ(DecideTick(list.head(), At(11, 0, 0), MON, PLUGIN_RECORDING).action, TICK_STOP);
+}
+
+TEST(DecideTick, RecordingThatStopsInsideItsWindowIsLetGoAndStartedAgain) {
+  List list(1);
+  Window(list[0], At(10, 0, 0), At(11, 0, 0), -1);
+  NoteRecording(&list[0]);
+  EXPECT_EQ(DecideTick(list.head(), At(10, 30, 0), MON, PLUGIN_RECORDING).action, TICK_NOTHING);
+  TickDecision d = DecideTick(list.head(), At(10, 30, 1), MON, PLUGIN_IDLE, 5000);
+  EXPECT_EQ(d.action, TICK_RECORDING_LOST);
+  NoteStartFailed(&list[0], 5000);
+  EXPECT_EQ(list[0].recording, 0);
+  EXPECT_EQ(DecideTick(list.head(), At(10, 30, 7), MON, PLUGIN_IDLE, 5000 + START_RETRY_GAP_MS).action, TICK_START);
+}
+
+TEST(DecideTick, PlayerLostAndUserStopLeaveNoMarkAndOnlyTheUserStopHoldsTheWindow) {
+  List list(2);
+  Window(list[0], At(10, 0, 0), At(11, 0, 0), -1);
+  Window(list[1], At(10, 0, 0), At(12, 0, 0), -1);
+  NoteStarting(&list[0], 1000);
+  EXPECT_EQ(ActiveEntry(list.head()), &list[0]);
+  EXPECT_EQ(ForgetRecordings(list.head()), &list[0]);
+  EXPECT_EQ(ActiveEntry(list.head()), nullptr);
+  EXPECT_EQ(ForgetRecordings(list.head()), nullptr);
+  // Back inside the window: the entry starts again at once.
+  EXPECT_EQ(DecideTick(list.head(), At(10, 20, 0), MON).entry, &list[0]);
+
+  NoteRecording(&list[0]);
+  EXPECT_EQ(HoldActiveEntry(list.head()), &list[0]);
+  EXPECT_EQ(list[0].recording, 0);
+  // Held: the next entry whose window is open goes next, the held one not again.
+  TickDecision d = DecideTick(list.head(), At(10, 30, 0), MON);
+  EXPECT_EQ(d.entry, &list[1]);
+  // Its window over, the hold is gone: the next day it records again.
+  EXPECT_EQ(DecideTick(list.head(), At(11, 30, 0), MON).entry, &list[1]);
+  EXPECT_EQ(list[0].run.held, 0);
+  EXPECT_EQ(DecideTick(list.head(), At(10, 0, 0), TUE).entry, &list[0]);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/app_win32.h"
+#include "schedule/settings_win32.h"
 #include "app/main_dialog_win32.h"
 #include "editor/editor_win32.h"
 #include "resources/ids.h"
@@ -113,7 +114,7 @@ class Editor : public ::testing::Test {
   void SetUp() override {
     FreeAllSchedules();
     ini_ = UseFreshSettings(NewTempDir("editor"));
-    appInstance = GetModuleHandleA(nullptr);
+    app.instance = GetModuleHandleA(nullptr);
   }
   void TearDown() override { FreeAllSchedules(); }
 
@@ -913,8 +914,8 @@ class EditorFromMainWindow : public Editor {
  protected:
   void SetUp() override {
     Editor::SetUp();
-    RegisterMainClass(appInstance);
-    main_ = CreateDialogParamA(appInstance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, MainDialogProc, 0);
+    RegisterMainClass(app.instance);
+    main_ = CreateDialogParamA(app.instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, MainDialogProc, 0);
     ASSERT_NE(main_, nullptr);
     // Only the editor is under test here: no player launch, no timers.
     MSG posted;
@@ -923,7 +924,7 @@ class EditorFromMainWindow : public Editor {
     KillTimer(main_, TIMER_PLUGIN_SEARCH);
     KillTimer(main_, TIMER_SECOND_TICK);
     ShowWindow(main_, SW_SHOW);
-    scheduleDirty = 0;
+    app.scheduleDirty = 0;
   }
   void TearDown() override {
     if (main_) DestroyWindow(main_);
@@ -964,7 +965,7 @@ TEST_F(EditorFromMainWindow, InsertAddsAnEntryAndMarksTheScheduleChanged) {
   EXPECT_EQ(title, kTitleAdd);
   EXPECT_EQ(ListLines(main_, IDC_MAIN_LIST),
             std::vector<std::string>{std::string("06:00:00 - 07:00:00 ") + STR_MARK_IDLE + " D:\\morning.mp3"});
-  EXPECT_EQ(scheduleDirty, 1);
+  EXPECT_EQ(app.scheduleDirty, 1);
 }
 
 TEST_F(EditorFromMainWindow, DoubleClickModifiesTheEntryOfTheLine) {
@@ -991,7 +992,7 @@ TEST_F(EditorFromMainWindow, DoubleClickModifiesTheEntryOfTheLine) {
   std::vector<std::string> lines = ListLines(main_, IDC_MAIN_LIST);
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[0], std::string("08:00:00 - 09:30:00 ") + STR_MARK_IDLE + " D:\\a.mp3");
-  EXPECT_EQ(scheduleDirty, 1);
+  EXPECT_EQ(app.scheduleDirty, 1);
 }
 
 TEST_F(EditorFromMainWindow, EnterOnTheListOpensTheEntryAndCancelChangesNothing) {
@@ -1012,7 +1013,7 @@ TEST_F(EditorFromMainWindow, EnterOnTheListOpensTheEntryAndCancelChangesNothing)
   EXPECT_EQ(pattern, "D:\\a.mp3");
   EXPECT_EQ(ListLines(main_, IDC_MAIN_LIST), linesBefore);
   EXPECT_STREQ(scheduleList->outputPattern, "D:\\a.mp3");
-  EXPECT_EQ(scheduleDirty, 0);
+  EXPECT_EQ(app.scheduleDirty, 0);
 }
 
 }  // namespace

@@ -63,7 +63,7 @@ class MainDialog : public ::testing::Test {
     std::string notAPlayer = dir_ + "not-a-player.txt";
     WriteFileText(notAPlayer, "x");
     seed_ = "[Config]\r\nWINAMP.EXE=" + notAPlayer + "\r\n";
-    RegisterMainClass(appInstance);
+    RegisterMainClass(app.instance);
   }
   void TearDown() override {
     if (dialog_ && IsWindow(dialog_)) DestroyWindow(dialog_);
@@ -73,7 +73,7 @@ class MainDialog : public ::testing::Test {
 
   void Open(const std::string& schedule = "") {
     WriteFileText(ini_, seed_ + "[MP3Schedule]\r\n" + schedule);
-    dialog_ = CreateMainDialog(appInstance);
+    dialog_ = CreateMainDialog(app.instance);
     ASSERT_NE(dialog_, nullptr);
     ShowWindow(dialog_, SW_SHOWNORMAL);
     PumpFor(50);
@@ -288,7 +288,7 @@ TEST_F(MainDialog, EnterOpensTheEditorOnlyFromTheList) {
 
 TEST_F(MainDialog, StartUpPostsTheLaunchCommandAndRunsBothTimers) {
   WriteFileText(ini_, seed_);
-  dialog_ = CreateMainDialog(appInstance);
+  dialog_ = CreateMainDialog(app.instance);
   ASSERT_NE(dialog_, nullptr);
   CommandSpy spy(dialog_, {IDC_MAIN_LAUNCH});
   PumpFor(50);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "scheduler/naming.h"
+#include "text/files_win32.h"
 
 namespace {
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/app_win32.h"
+#include "schedule/settings_win32.h"
 #include "app/main_dialog_win32.h"
 #include "placement/placement.h"
 #include "placement/placement_win32.h"
@@ -106,10 +107,10 @@ class Placement : public ::testing::Test {
  protected:
   void SetUp() override {
     ini_ = UseFreshSettings(NewTempDir("placement"));
-    appInstance = GetModuleHandleA(nullptr);
+    app.instance = GetModuleHandleA(nullptr);
     if (!sizePropertyAtom) sizePropertyAtom = AddAtomA(STR_SIZE_PROPERTY);
     ASSERT_NE(sizePropertyAtom, 0);
-    ASSERT_EQ(RegisterMainClass(appInstance), 1);
+    ASSERT_EQ(RegisterMainClass(app.instance), 1);
     screen_ = ScreenMetrics{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), GetSystemMetrics(SM_CYCAPTION)};
   }
 
@@ -119,7 +120,7 @@ class Placement : public ::testing::Test {
   }
 
   HWND Open(int templateId, DLGPROC proc) {
-    HWND d = CreateDialogParamA(appInstance, MAKEINTRESOURCEA(templateId), nullptr, proc, 0);
+    HWND d = CreateDialogParamA(app.instance, MAKEINTRESOURCEA(templateId), nullptr, proc, 0);
     if (d) dialogs_.push_back(d);
     return d;
   }
@@ -445,7 +446,7 @@ TEST_F(Placement, MinimumTrackingSizeIsInSystemDialogUnits) {
 
 TEST_F(Placement, TheRealMainDialogWiresPlacementAndLayout) {
   SIZE tmpl = TemplateSize(IDD_MAIN);
-  HWND main = CreateMainDialog(appInstance);
+  HWND main = CreateMainDialog(app.instance);
   ASSERT_NE(main, nullptr);
   dialogs_.push_back(main);
   RECT r = WindowRect(main);

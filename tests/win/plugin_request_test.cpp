@@ -1,8 +1,9 @@
 // The recording request and the quality dialog, driven in this process
 // against the stand-in player: SendRecordingRequest is called as the schedule
 // tick calls it, with pluginWindow set to the stand-in's plug-in window and a
-// stand-in main window that records the commands posted to it. What reached
-// the plug-in is read from the stand-in's journal.
+// stand-in main window that records any command posted to it (the request
+// posts none: it starts the plug-in itself). What reached the plug-in is read
+// from the stand-in's journal.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -25,16 +26,13 @@ using e2e::Standin;
 
 const UINT kMarkerMessage = WM_APP + 7;
 
-// The main window as the request sees it: every command posted to it is
-// recorded, and 104 is carried out the way the main dialog's command table
-// does, by StartRecordingCommand.
+// The main window as the request sees it: every command posted to it is recorded.
 std::vector<WORD> postedCommands;
 bool markerHandled = false;
 
 LRESULT CALLBACK MainDoubleProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_COMMAND) {
     postedCommands.push_back(LOWORD(wParam));
-    if (LOWORD(wParam) == IDC_MAIN_START) StartRecordingCommand();
     return 0;
   }
   if (message == kMarkerMessage) {
@@ -79,6 +77,7 @@ struct RequestRun {
   std::string journal;
   std::string fileName;  // full path handed over
   DWORD elapsedMs = 0;  // time spent inside SendRecordingRequest
+  RequestResult result = REQUEST_DONE;
   std::vector<WORD> commands;
   std::vector<JournalEvent> events;
   std::vector<std::string> kinds;  // the journal's event kinds in order, "ready" left out
@@ -125,14 +124,14 @@ void RunRequest(const PrivateDesktop& desktop, const RequestSetup& setup, Reques
   pluginWindow = standin.plugin;
   run->fileName = dir + setup.fileName;
   DWORD started = GetTickCount();
-  SendRecordingRequest(run->main, &setup.entry, run->fileName.c_str());
+  run->result = SendRecordingRequest(run->main, &setup.entry, run->fileName.c_str());
   run->elapsedMs = GetTickCount() - started;
   if (killer.joinable()) killer.join();
 
-  // A posted start reaches the plug-in through the main window: wait for it
-  // when it came, else give a stray command time to show.
+  // A posted start reaches the plug-in soon: wait for it when the request
+  // succeeded, else give a stray command time to show.
   winsupport::PumpFor(300);
-  if (!postedCommands.empty()) {
+  if (run->result == REQUEST_DONE) {
     winsupport::PumpUntil(
         [&] { return !e2e::EventsOfKind(e2e::ReadJournal(standin.journal), "start").empty(); }, 5000);
   } else {
@@ -175,7 +174,8 @@ void ExpectRequest(const RequestRun& run, const std::string& params) {
 
 // The recording started with the request's name and parameters.
 void ExpectStarted(const RequestRun& run, const std::string& params) {
-  EXPECT_EQ(std::vector<WORD>{IDC_MAIN_START}, run.commands);
+  EXPECT_EQ(REQUEST_DONE, run.result);
+  EXPECT_TRUE(run.commands.empty());
   JournalEvent start = First(run, "start");
   ASSERT_EQ("start", start.kind) << Kinds(run);
   EXPECT_EQ("0", start.Field("default"));
@@ -272,6 +272,7 @@ TEST(RecordingRequest, PluginThatDoesNotAnswerIsGivenUpAndNothingStarts) {
   if (HasFatalFailure()) return;
   EXPECT_GE(run.elapsedMs, 19500u);
   EXPECT_LT(run.elapsedMs, 23000u);
+  EXPECT_EQ(REQUEST_NOT_TAKEN, run.result);
   EXPECT_TRUE(run.commands.empty());
   EXPECT_TRUE(e2e::EventsOfKind(run.events, "start").empty());
 }
@@ -287,6 +288,7 @@ TEST(QualityDialog, NeverOpeningCostsTwentySecondsAndStartsNothing) {
   EXPECT_EQ("request quality-open-ignored", Kinds(run));
   EXPECT_GE(run.elapsedMs, 19500u);
   EXPECT_LT(run.elapsedMs, 35000u);
+  EXPECT_EQ(REQUEST_QUALITY_NOT_OPENED, run.result);
   EXPECT_TRUE(run.commands.empty());
   EXPECT_FALSE(e2e::FileExists(run.fileName));
 }
@@ -304,6 +306,7 @@ TEST(QualityDialog, NeverClosingIsGivenUpAfterTwentySeconds) {
   EXPECT_EQ("request quality-open quality-accept-ignored", Kinds(run));
   EXPECT_GE(run.elapsedMs, 19500u);
   EXPECT_LT(run.elapsedMs, 45000u);
+  EXPECT_EQ(REQUEST_QUALITY_NOT_CLOSED, run.result);
   EXPECT_TRUE(run.commands.empty());
   EXPECT_FALSE(e2e::FileExists(run.fileName));
 }
@@ -319,6 +322,7 @@ TEST(QualityDialog, PlayerGoneWhileWaitingForTheCloseEndsTheWait) {
   if (HasFatalFailure()) return;
   EXPECT_EQ("request quality-open quality-accept-ignored", Kinds(run));
   EXPECT_LT(run.elapsedMs, 15000u);
+  EXPECT_EQ(REQUEST_PLUGIN_GONE, run.result);
   EXPECT_TRUE(run.commands.empty());
 }
 

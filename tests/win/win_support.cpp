@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "app/app_win32.h"
+#include "schedule/settings_win32.h"
 #include "text/text.h"
 
 namespace winsupport {
@@ -30,7 +31,7 @@ std::string UseFreshSettings(const std::string& dir) {
   std::string ini = dir + "Tavelund.INI";
   DeleteFileA(ini.c_str());
   CopyText(settingsPath, sizeof settingsPath, ini.c_str());
-  if (!appInstance) appInstance = GetModuleHandleA(nullptr);
+  if (!app.instance) app.instance = GetModuleHandleA(nullptr);
   return ini;
 }
 

@@ -68,14 +68,14 @@ class PlayerLaunch : public ::testing::Test {
     ASSERT_EQ(CheckTestDrives(), "");
     ClearTestTrees();
     RemoveUninstallEntry();
-    appInstance = GetModuleHandleA(nullptr);
+    app.instance = GetModuleHandleA(nullptr);
     dir_ = NewTempDir("launch");
     ASSERT_FALSE(dir_.empty());
     ini_ = UseFreshSettings(dir_);
     log_ = dir_ + "starts.log";
     UseStartLog(log_);
-    ASSERT_EQ(RegisterMainClass(appInstance), 1);
-    dialog_ = CreateDialogParamA(appInstance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, PlainDialogProc, 0);
+    ASSERT_EQ(RegisterMainClass(app.instance), 1);
+    dialog_ = CreateDialogParamA(app.instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, PlainDialogProc, 0);
     ASSERT_NE(dialog_, nullptr) << "error " << GetLastError() << ", desktop window " << GetDesktopWindow();
     SetDlgItemTextA(dialog_, IDC_MAIN_STATUS, kBefore);
     statusProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
@@ -280,7 +280,7 @@ TEST_F(PlayerLaunch, MainWindowStartsThePlayerAtStartUpAndFromItsButton) {
   ASSERT_TRUE(PlaceFakePlayer("E:\\Player\\WINAMP.EXE"));
   SeedPlayerPath("E:\\Player\\WINAMP.EXE");
   FreeAllSchedules();
-  HWND main = CreateMainDialog(appInstance);
+  HWND main = CreateMainDialog(app.instance);
   ASSERT_NE(main, nullptr);
   std::vector<Start> starts = WaitForStarts(log_, 1);
   EXPECT_EQ(starts.size(), 1u) << "no start from the command posted at start-up";

@@ -1,4 +1,4 @@
-#include "app/ui_win32.h"
+#include "ui/ui_win32.h"
 
 namespace {
 const UINT kIconMask = 0x70;
@@ -19,4 +19,21 @@ void EnableControl(HWND window, int id, BOOL on) { EnableWindow(GetDlgItem(windo
 int SelectedScheduleIndex(HWND window, int listId) {
   LRESULT index = SendDlgItemMessageA(window, listId, LB_GETCURSEL, 0, 0);
   return index == LB_ERR ? -1 : static_cast<int>(index);
+}
+
+HINSTANCE InstanceOf(HWND window) {
+  HINSTANCE instance = window ? reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE)) : nullptr;
+  return instance ? instance : GetModuleHandleA(nullptr);
+}
+
+void ReadWindowTitle(HWND window, char* title, int capacity) {
+  title[0] = '\0';
+  if (GetWindowTextA(window, title, capacity) <= 0) title[0] = '\0';
+  title[capacity - 1] = '\0';
+}
+
+void ReadClassName(HWND window, char* name, int capacity) {
+  name[0] = '\0';
+  if (GetClassNameA(window, name, capacity) <= 0) name[0] = '\0';
+  name[capacity - 1] = '\0';
 }
