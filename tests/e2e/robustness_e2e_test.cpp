@@ -21,6 +21,8 @@
 #include "e2e/product_support.h"
 #include "resources/ids.h"
 #include "resources/strings.h"
+#include "scheduler/tick.h"
+#include "tools/standin/standin.h"
 
 namespace {
 
@@ -474,6 +476,93 @@ TEST(RobustFaults, PlayerExitingMidRecordingComesBackAndRecordsTheRestIntoANewFi
     EXPECT_EQ(e2e::FileSize(name), recorded);
     ExpectNoOverwrite(first);
     ExpectNoOverwrite(second);
+  });
+}
+
+// A start that did not happen leaves no mark, and a later attempt inside the
+// same window records once the plug-in comes round: here its quality dialog
+// ignores the first request and opens for the next.
+TEST(RobustFaults, StartThatFailedIsNotMarkedAndIsTriedAgainInsideTheWindow) {
+  AvoidMidnight();
+  RunIsolated("retry", [](const PrivateDesktop& desktop) {
+    std::string out = e2e::NewTempDir("retry-out");
+    int start = NowSeconds() + kLeadSeconds;
+    int end = start + 34;
+    std::string name = out + "retried.mp3";
+    Standin standin;
+    Product product;
+    StartScene(desktop, "retry", {"--quality-opens-after", "1"}, Line(0, start, end, name, "4 1 -1 1"), &standin,
+               &product);
+    if (testing::Test::HasFatalFailure()) return;
+    HWND main = product.main;
+
+    ASSERT_TRUE(e2e::WaitForJournalEvent(standin.journal, "quality-open-ignored", 1, nullptr, MsUntil(start, 3)));
+    // The bounded wait for the dialog runs out: nothing records, nothing is marked.
+    SleepUntil(start + 21);
+    EXPECT_TRUE(Events(standin, "start").empty());
+    EXPECT_FALSE(MarkedRecording(LineStartingAt(main, start))) << LineStartingAt(main, start);
+
+    JournalEvent retried, started;
+    ASSERT_TRUE(e2e::WaitForJournalEvent(standin.journal, "request", 2, &retried, MsUntil(start + 30, 0)));
+    ASSERT_TRUE(e2e::WaitForJournalEvent(standin.journal, "start", 1, &started, 5000));
+    EXPECT_GE(SecondsOfClock(retried.clock), start + 20 + START_RETRY_GAP_MS / 1000) << retried.line;
+    EXPECT_EQ(started.Field("name"), name);
+    EXPECT_EQ(started.Field("params"), "128 44100 2");
+    EXPECT_TRUE(e2e::WaitFor([&] { return MarkedRecording(LineStartingAt(main, start)); }, 3000))
+        << LineStartingAt(main, start);
+    JournalEvent stopped;
+    ASSERT_TRUE(e2e::WaitForJournalEvent(standin.journal, "stop", 1, &stopped, MsUntil(end, 2)));
+    EXPECT_EQ(SecondsOfClock(stopped.clock), end) << stopped.line;
+    EXPECT_EQ(Events(standin, "request").size(), 2u);
+    EXPECT_EQ(Events(standin, "start").size(), 1u);
+    ExpectNoOverwrite(standin);
+  });
+}
+
+// The longest time the window's thread takes to answer, probed again and
+// again until the clock reaches `until`.
+DWORD LongestUnanswered(HWND window, int until) {
+  DWORD longest = 0;
+  while (NowSeconds() < until) {
+    DWORD sent = GetTickCount();
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 20000, &result);
+    DWORD took = GetTickCount() - sent;
+    if (took > longest) longest = took;
+    Sleep(50);
+  }
+  return longest;
+}
+
+// A plug-in that stops answering while a window opens costs one bounded read
+// of its state per tick, and nothing is decided on a guess: the window
+// records once the plug-in answers again.
+TEST(RobustFaults, HungPluginCostsOneBoundedReadPerTickAndRecordsOnceItAnswers) {
+  AvoidMidnight();
+  RunIsolated("hang", [](const PrivateDesktop& desktop) {
+    std::string out = e2e::NewTempDir("hang-out");
+    int start = NowSeconds() + kLeadSeconds;
+    int end = start + 20;
+    std::string name = out + "after-the-hang.mp3";
+    Standin standin;
+    Product product;
+    StartScene(desktop, "hang", {}, Line(0, start, end, name), &standin, &product);
+    if (testing::Test::HasFatalFailure()) return;
+    HWND main = product.main;
+
+    SleepUntil(start - 2);
+    PostMessageA(standin.player, STANDIN_MESSAGE_HANG, 10000, 0);
+    DWORD longest = LongestUnanswered(main, start + 7);
+    EXPECT_LT(longest, 4500u) << "one read of the plug-in's state, not several";
+    EXPECT_FALSE(MarkedRecording(LineStartingAt(main, start))) << LineStartingAt(main, start);
+
+    JournalEvent request, started;
+    ASSERT_TRUE(e2e::WaitForJournalEvent(standin.journal, "request", 1, &request, MsUntil(start + 12, 0)));
+    ASSERT_TRUE(e2e::WaitForJournalEvent(standin.journal, "start", 1, &started, 5000));
+    EXPECT_GE(SecondsOfClock(request.clock), start + 7) << request.line;
+    EXPECT_EQ(started.Field("name"), name);
+    EXPECT_TRUE(e2e::WaitFor([&] { return MarkedRecording(LineStartingAt(main, start)); }, 3000));
+    EXPECT_EQ(Events(standin, "request").size(), 1u);
   });
 }
 

@@ -33,6 +33,9 @@
 //   --no-plugin                only the player main window
 //   --title TEXT               plug-in dialog title (cp949 bytes)
 //   --quality-never-opens      command 1003 is ignored
+//   --quality-opens-after N    the first N commands 1003 are ignored, later
+//                              ones open the dialog (a plug-in that comes
+//                              round)
 //   --quality-never-closes     IDOK on the quality dialog is ignored
 //   --delay-ms N               sleep N ms before handling each command,
 //                              request or quality IDOK (a slow plug-in)
@@ -72,7 +75,9 @@
 //   copydata-ignored from=0xH dwData=N cbData=N
 //   quality-open quality=0xH     quality dialog created
 //   quality-open-again quality=0xH   1003 while it is open: nothing more
-//   quality-open-ignored         1003 under --quality-never-opens
+//   quality-open-ignored         1003 under --quality-never-opens or
+//                                --quality-opens-after
+//   hang ms=N                    STANDIN_MESSAGE_HANG: the thread sleeps N ms
 //   quality-accept               IDOK taken: the dialog is destroyed next
 //   quality-accept-ignored       IDOK under --quality-never-closes
 //   quality-cancel               closed by its caption button or Esc
@@ -93,6 +98,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "standin.h"
 #include "resources/strings.h"
@@ -322,6 +328,8 @@ StandinOptions ParseOptions(const std::vector<std::string>& words) {
       unsigned long value = 0;
       ReadNumber(words[++i], word, &value, &result);
       result.delayMs = value;
+    } else if (hasValue && word == "--quality-opens-after") {
+      ReadNumber(words[++i], word, &result.qualityOpensAfter, &result);
     } else if (hasValue && word == "--exit-after-recording") {
       unsigned long value = 0;
       ReadNumber(words[++i], word, &value, &result);
@@ -416,6 +424,11 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
 
   MSG message;
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    if (message.message == STANDIN_MESSAGE_HANG) {
+      Journal("hang ms=" + std::to_string(message.wParam));
+      Sleep(static_cast<DWORD>(message.wParam));
+      continue;
+    }
     if (PluginDialogMessage(&message)) continue;
     TranslateMessage(&message);
     DispatchMessageA(&message);

@@ -261,7 +261,8 @@ INT_PTR CALLBACK QualityProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
 
 void OpenQualityDialog() {
   SlowDown();
-  if (options.qualityNeverOpens) {
+  static unsigned long asked = 0;
+  if (options.qualityNeverOpens || ++asked <= options.qualityOpensAfter) {
     Journal("quality-open-ignored");
     return;
   }

@@ -13,6 +13,7 @@ struct StandinOptions {
   bool hasTitle = false;            // --title TEXT given
   std::string title;                //   the plug-in dialog's title, cp949 bytes
   bool qualityNeverOpens = false;   // --quality-never-opens
+  unsigned long qualityOpensAfter = 0;  // --quality-opens-after N: the first N 1003 are ignored
   bool qualityNeverCloses = false;  // --quality-never-closes
   DWORD delayMs = 0;                // --delay-ms N
   long exitAfterRecording = -1;     // --exit-after-recording N (seconds); -1: off
@@ -21,6 +22,10 @@ struct StandinOptions {
   bool foreignBelow = false;        // --foreign-order below (default: above)
   std::vector<std::string> problems;  // options that were not understood
 };
+
+// Posted to the player or plug-in window by a test: the stand-in's thread
+// stops answering for wParam milliseconds, as a hung plug-in would.
+const UINT STANDIN_MESSAGE_HANG = WM_APP + 0x20;
 
 extern StandinOptions options;
 extern HINSTANCE instance;
