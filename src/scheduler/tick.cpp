@@ -37,15 +37,62 @@ bool InWindow(const ScheduleEntry* entry, int32_t t) {
 
 int32_t SecondsOfDay(const LocalTimeFields& time) { return HmsToSeconds(time.hour, time.minute, time.second); }
 
+bool EntryDueAt(const ScheduleEntry* entry, int32_t t, int day) {
+  const uint32_t dayBit = (day >= 0 && day < 7) ? (1u << day) : 0u;
+  return (static_cast<uint32_t>(entry->dayMask) & dayBit) != 0 && InWindow(entry, t);
+}
+
+namespace {
+// Whether the entry is due `offset` seconds after now (offset may be -1).
+bool DueAfter(const ScheduleEntry* entry, int32_t nowSeconds, int nowDay, int32_t offset) {
+  int64_t absolute = static_cast<int64_t>(nowSeconds) + offset;
+  int64_t dayShift = absolute >= 0 ? absolute / SECONDS_PER_DAY : -1;
+  int32_t t = static_cast<int32_t>(absolute - dayShift * SECONDS_PER_DAY);
+  int day = static_cast<int>(((nowDay + dayShift) % 7 + 7) % 7);
+  return EntryDueAt(entry, t, day);
+}
+}  // namespace
+
+int32_t SecondsUntilWindowOpens(const ScheduleEntry* entry, const LocalTimeFields& now) {
+  const int32_t t = SecondsOfDay(now);
+  if (t < 0 || t >= SECONDS_PER_DAY) return NO_WINDOW_AHEAD;
+  if (DueAfter(entry, t, now.dayOfWeek, 0)) return 0;
+  // Candidates: each of the next days at midnight and at the window's start
+  // (a hand-edited start outside the day never comes round).
+  const bool startInDay = entry->startSeconds >= 0 && entry->startSeconds < SECONDS_PER_DAY;
+  int32_t best = NO_WINDOW_AHEAD;
+  for (int dayAhead = 0; dayAhead <= 8; ++dayAhead) {
+    const int32_t midnight = dayAhead * SECONDS_PER_DAY - t;
+    const int32_t candidates[2] = {midnight, startInDay ? midnight + entry->startSeconds : 0};
+    for (int32_t offset : candidates) {
+      if (offset <= 0 || (best != NO_WINDOW_AHEAD && offset >= best)) continue;
+      if (DueAfter(entry, t, now.dayOfWeek, offset) && !DueAfter(entry, t, now.dayOfWeek, offset - 1)) best = offset;
+    }
+  }
+  return best;
+}
+
+ScheduleEntry* NextEntryToOpen(ScheduleEntry* list, const LocalTimeFields& now, int32_t* seconds) {
+  ScheduleEntry* next = nullptr;
+  int32_t best = NO_WINDOW_AHEAD;
+  for (ScheduleEntry* e = list; e; e = e->next) {
+    if (e->run.held) continue;
+    int32_t until = SecondsUntilWindowOpens(e, now);
+    if (until == NO_WINDOW_AHEAD || (next && until >= best)) continue;
+    next = e;
+    best = until;
+  }
+  if (seconds) *seconds = best;
+  return next;
+}
+
 TickDecision DecideTick(ScheduleEntry* list, const TickReading& reading) {
   const int32_t t = SecondsOfDay(reading.time);
   ReleaseEndedHolds(list, t);
   if (reading.plugin != PLUGIN_IDLE && reading.plugin != PLUGIN_RECORDING) return TickDecision{TICK_NOTHING, nullptr};
   if (ScheduleEntry* active = ActiveEntry(list)) return DecideForActive(active, reading, t);
-  const int day = reading.time.dayOfWeek;
-  const uint32_t dayBit = (day >= 0 && day < 7) ? (1u << day) : 0u;
   for (ScheduleEntry* e = list; e; e = e->next) {
-    if (e->run.held || !(static_cast<uint32_t>(e->dayMask) & dayBit) || !InWindow(e, t)) continue;
+    if (e->run.held || !EntryDueAt(e, t, reading.time.dayOfWeek)) continue;
     if (!RetryDue(e, reading.tickMs)) continue;
     return TickDecision{reading.plugin == PLUGIN_RECORDING ? TICK_ADOPT : TICK_START, e};
   }

@@ -21,6 +21,24 @@ struct TickReading {
 
 int32_t SecondsOfDay(const LocalTimeFields& time);
 
+// The entry's window holds t on weekday `day` (0 = Sunday) and its day bit is
+// set: at that moment the tick would start it. The weekday is the one of the
+// moment itself, so an over-midnight window runs on its bits both sides of
+// midnight.
+bool EntryDueAt(const ScheduleEntry* entry, int32_t secondsOfDay, int day);
+
+enum { SECONDS_PER_DAY = 86400, NO_WINDOW_AHEAD = -1 };
+// Seconds from now until the entry's window next opens: 0 when it is due
+// now, NO_WINDOW_AHEAD when no weekday bit lets it open within the next
+// eight days (a mask of 0, say). A window opens where a due second follows
+// one that is not due: at its start, or at midnight for an over-midnight
+// window whose new day has its bit while the old one has not.
+int32_t SecondsUntilWindowOpens(const ScheduleEntry* entry, const LocalTimeFields& now);
+// The entry (not held by the user) whose window opens first, with the seconds
+// until then in *seconds; none, with NO_WINDOW_AHEAD, when none will open.
+// Of several opening on the same second the first in list order is taken.
+ScheduleEntry* NextEntryToOpen(ScheduleEntry* list, const LocalTimeFields& now, int32_t* seconds);
+
 enum TickAction {
   TICK_NOTHING = 0,
   TICK_STOP,            // the entry's window has ended: stop it

@@ -209,3 +209,69 @@ TEST(DecideTick, PlayerLostAndUserStopLeaveNoMarkAndOnlyTheUserStopHoldsTheWindo
 }
 
 }  // namespace
+
+namespace {
+
+LocalTimeFields Now(int day, int h, int m, int s) {
+  LocalTimeFields now{};
+  now.dayOfWeek = day;
+  now.hour = h;
+  now.minute = m;
+  now.second = s;
+  return now;
+}
+
+const int32_t kDay = 86400;
+
+// A week's table of next starts: weekdays, over midnight, masks -1 and 0,
+// a window open now, opening this very second or a second ago.
+TEST(NextStart, SecondsUntilEachKindOfWindowOpens) {
+  struct Case {
+    int32_t start, end, mask;
+    LocalTimeFields now;
+    int32_t expected;
+  } cases[] = {
+      {At(8, 0, 0), At(9, 0, 0), -1, Now(MON, 7, 0, 0), 3600},
+      {At(8, 0, 0), At(9, 0, 0), -1, Now(MON, 8, 0, 0), 0},                  // this very second
+      {At(8, 0, 0), At(9, 0, 0), -1, Now(MON, 8, 0, 1), 0},                  // a second ago: open now
+      {At(8, 0, 0), At(9, 0, 0), -1, Now(MON, 9, 0, 0), kDay - 3600},        // just ended: tomorrow
+      {At(8, 0, 0), At(9, 0, 0), 1 << MON, Now(MON, 9, 0, 0), 7 * kDay - 3600},
+      {At(8, 0, 0), At(9, 0, 0), 1 << WED, Now(SAT, 23, 0, 0), 3 * kDay + 9 * 3600},  // over the week's end
+      {At(8, 0, 0), At(9, 0, 0), 0, Now(MON, 7, 0, 0), NO_WINDOW_AHEAD},
+      // Over midnight, Monday only: opens Monday 23:00, and is due Monday 00:00-01:00 too.
+      {At(23, 0, 0), At(1, 0, 0), 1 << MON, Now(SUN, 22, 0, 0), 2 * 3600},
+      {At(23, 0, 0), At(1, 0, 0), 1 << MON, Now(MON, 0, 30, 0), 0},
+      {At(23, 0, 0), At(1, 0, 0), 1 << MON, Now(MON, 1, 0, 0), 22 * 3600},
+      // Tuesday only: Monday 23:00 is not due, Tuesday midnight is.
+      {At(23, 0, 0), At(1, 0, 0), 1 << TUE, Now(MON, 23, 30, 0), 1800},
+      // Every day over midnight: one long run, no opening at midnight.
+      {At(23, 0, 0), At(1, 0, 0), -1, Now(MON, 12, 0, 0), 11 * 3600},
+      // Start equal to end: the whole day of each set bit.
+      {At(5, 0, 0), At(5, 0, 0), 1 << FRI, Now(THU, 20, 0, 0), 4 * 3600},
+  };
+  for (const Case& c : cases) {
+    ScheduleEntry e = {};
+    Window(e, c.start, c.end, c.mask);
+    EXPECT_EQ(SecondsUntilWindowOpens(&e, c.now), c.expected)
+        << c.start << "-" << c.end << " mask " << c.mask << " day " << c.now.dayOfWeek << " "
+        << SecondsOfDay(c.now);
+  }
+}
+
+TEST(NextStart, FirstToOpenSkipsHeldEntriesAndTiesGoToListOrder) {
+  List list(3);
+  Window(list[0], At(10, 0, 0), At(11, 0, 0), 0);
+  Window(list[1], At(9, 0, 0), At(10, 0, 0), -1);
+  Window(list[2], At(9, 0, 0), At(9, 30, 0), -1);
+  int32_t seconds = 0;
+  EXPECT_EQ(NextEntryToOpen(list.head(), Now(MON, 8, 0, 0), &seconds), &list[1]);
+  EXPECT_EQ(seconds, 3600);
+  list[1].run.held = 1;
+  EXPECT_EQ(NextEntryToOpen(list.head(), Now(MON, 8, 0, 0), &seconds), &list[2]);
+  list[2].dayMask = 0;
+  EXPECT_EQ(NextEntryToOpen(list.head(), Now(MON, 8, 0, 0), &seconds), nullptr);
+  EXPECT_EQ(seconds, NO_WINDOW_AHEAD);
+  EXPECT_EQ(NextEntryToOpen(nullptr, Now(MON, 8, 0, 0), &seconds), nullptr);
+}
+
+}  // namespace
