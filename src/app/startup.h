@@ -5,8 +5,8 @@
 
 // The command line with the program name and the blanks after it skipped.
 // A quoted name ends at the next quote (no closing quote: the empty end).
-// Bytes of 128 and above count as blanks, as the signed-char comparison of
-// the original start-up code did.
+// Bytes are compared as signed chars, so bytes of 128 and above (those of
+// Korean characters among them) count as blanks.
 const char* CommandTail(const char* commandLine);
 
 // The settings file lies beside the program: its path is the module path

@@ -28,7 +28,7 @@ int32_t StoredDayMask(int32_t checkedBits);
 // What the editor's controls hold when OK is pressed.
 struct EditorInput {
   uint32_t times[6];        // start h, m, s, end h, m, s as read, unchecked
-  int mp3Params;            // box 115 checked
+  int mp3Params;            // the MP3 parameters box is checked
   int channelIndex;         // checked index of the channel run, -1 for none
   int sampleRateIndex;      // the same for the sample-rate run
   int bitrateIndex;         // the same for the bitrate run

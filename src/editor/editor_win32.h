@@ -9,7 +9,7 @@ INT_PTR CALLBACK ScheduleEditorProc(HWND dialog, UINT message, WPARAM wParam, LP
 // written (OK), 2 when nothing changed.
 INT_PTR RunScheduleEditor(HWND owner, ScheduleEntry* entry);
 
-// Enables the ten MP3 radio buttons exactly when box 115 is checked.
+// Enables the ten MP3 radio buttons exactly when the MP3 parameters box is checked.
 void UpdateMp3ParamControls(HWND dialog);
 // Index of the last checked button of ids first .. first + count - 1, -1 when
 // none is checked or count is not positive.

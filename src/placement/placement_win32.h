@@ -7,7 +7,7 @@
 extern ATOM sizePropertyAtom;
 
 // Called first for every message of a dialog; never consumes the message.
-// Saves the window rectangle under the dialog's key (control 996) in
+// Saves the window rectangle under the dialog's key (its hidden key label) in
 // [DlgPos] on WM_MOVE and WM_SIZE, restores it at WM_INITDIALOG; for a
 // resizable dialog also records the client size and creates the size grip.
 void TrackDialogPlacement(HWND dialog, UINT message, WPARAM wParam, int resizable);
