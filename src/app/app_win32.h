@@ -2,6 +2,8 @@
 #pragma once
 #include <windows.h>
 
+#include "scheduler/tick.h"
+
 // What the program keeps for its whole run, in one place. The lower modules
 // own their own state (the list, the plug-in's window, the settings path)
 // and are handed what else they need as arguments.
@@ -11,6 +13,8 @@ struct AppState {
   // showed (255 at start, so the first tick always sets the button).
   BYTE scheduleDirty;
   BYTE shownDirty;
+  // The last tick's reading: a clock change is measured against it.
+  TickReading lastReading;
 };
 extern AppState app;
 

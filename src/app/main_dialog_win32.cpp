@@ -2,6 +2,7 @@
 
 #include "app/app_win32.h"
 #include "app/main_view.h"
+#include "app/power_win32.h"
 #include "app/tick_timer_win32.h"
 #include "editor/editor_win32.h"
 #include "placement/placement_win32.h"
@@ -12,12 +13,15 @@
 #include "resources/ids.h"
 #include "resources/strings.h"
 #include "schedule/schedule_win32.h"
+#include "scheduler/naming_win32.h"
 #include "scheduler/tick_win32.h"
 #include "ui/ui_win32.h"
 
 namespace {
 
 const UINT kTickPeriodMs = 1000;
+// While the system goes to sleep the tick waits this long for the resume.
+const UINT kSuspendedTickPeriodMs = 15000;
 const int kMinTrackWidthUnits = 130;
 const int kMinTrackHeightUnits = 140;
 
@@ -54,9 +58,14 @@ ScheduleEntry* SelectedEntry(HWND dialog) {
   return nullptr;
 }
 
+// The wake timer follows the list: every change may bring the next window
+// nearer or take it away.
+void RearmWake() { ArmWakeTimer(scheduleList, LocalTimeNow(), nullptr); }
+
 void MarkChanged(HWND dialog) {
   RefreshScheduleList(dialog);
   app.scheduleDirty = 1;
+  RearmWake();
 }
 
 // ---- Commands ----
@@ -197,17 +206,50 @@ void OnSecondTick(HWND dialog) {
   UpdateTitle(dialog, reading.time);
   UpdateSaveButton(dialog);
   if (pluginWindow && reading.plugin == PLUGIN_NONE) OnPluginLost(dialog);
+  bool recording = false;
   if (pluginWindow) {
     ShowPluginState(dialog, reading.plugin);
     TickOutcome outcome;
     CheckSchedules(dialog, reading, &outcome);
     // The start went out first; only then is the list brought up to date.
     if (outcome.entry) UpdateScheduleLine(dialog, outcome.entry);
+    ScheduleEntry* active = ActiveEntry(scheduleList);
+    recording = active && active->recording && reading.plugin == PLUGIN_RECORDING;
+    // A window has begun: the next wake is for the one after it.
+    if (outcome.action == TICK_CONFIRM || outcome.action == TICK_ADOPT) RearmWake();
   } else {
     ShowPluginState(dialog, PLUGIN_NONE);
   }
+  KeepAwakeWhileRecording(recording);
+  app.lastReading = reading;
   ArmSecondTick(dialog);
 }
+
+// ---- Sleep, wake and clock changes ----
+
+// The system is about to sleep: the tick pauses (a tick due in the middle of
+// going to sleep would act on a clock that is about to jump). Should no
+// resume follow, the long period brings it back by itself.
+void OnSuspend(HWND dialog) { SetTimer(dialog, TIMER_SECOND_TICK, kSuspendedTickPeriodMs, nullptr); }
+
+// After sleep or a clock change the schedule is looked at right away, on the
+// new clock: an open window records the rest of it, a window that ended
+// meanwhile is stopped, and the tick is aligned to the new seconds.
+void OnClockMoved(HWND dialog) {
+  OnSecondTick(dialog);
+  RearmWake();
+}
+
+void OnPowerBroadcast(HWND dialog, WPARAM event) {
+  switch (event) {
+    case PBT_APMSUSPEND: OnSuspend(dialog); break;
+    case PBT_APMRESUMEAUTOMATIC:
+    case PBT_APMRESUMESUSPEND: OnClockMoved(dialog); break;
+    default: break;
+  }
+}
+
+void OnTimeChange(HWND dialog) { OnClockMoved(dialog); }
 
 void OnTimer(HWND dialog, UINT_PTR id) {
   if (id == TIMER_PLUGIN_SEARCH) {
@@ -221,6 +263,7 @@ BOOL OnInitDialog(HWND dialog) {
   SubclassScheduleList(dialog);
   LoadSchedules();
   RefreshScheduleList(dialog);
+  RearmWake();
   app.scheduleDirty = 0;
   app.shownDirty = 255;
   SetTimer(dialog, TIMER_PLUGIN_SEARCH, PLUGIN_SEARCH_PERIOD_MS, nullptr);
@@ -230,6 +273,7 @@ BOOL OnInitDialog(HWND dialog) {
 }
 
 void OnDestroy() {
+  ReleasePower();
   FreeAllSchedules();
   PostQuitMessage(0);
 }
@@ -276,6 +320,8 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     case WM_TIMER: OnTimer(dialog, wParam); return FALSE;
     case WM_CLOSE: PostCommand(dialog, IDC_MAIN_EXIT); return TRUE;
     case WM_DESTROY: OnDestroy(); return FALSE;
+    case WM_POWERBROADCAST: OnPowerBroadcast(dialog, wParam); return TRUE;
+    case WM_TIMECHANGE: OnTimeChange(dialog); return FALSE;
     case WM_SIZE: RelayoutMainDialog(dialog, wParam, lParam); return FALSE;
     case WM_GETMINMAXINFO:
       SetMinTrackSize(reinterpret_cast<MINMAXINFO*>(lParam), kMinTrackWidthUnits, kMinTrackHeightUnits);

@@ -53,10 +53,9 @@ bool DueAfter(const ScheduleEntry* entry, int32_t nowSeconds, int nowDay, int32_
 }
 }  // namespace
 
-int32_t SecondsUntilWindowOpens(const ScheduleEntry* entry, const LocalTimeFields& now) {
+int32_t SecondsUntilNextOpening(const ScheduleEntry* entry, const LocalTimeFields& now) {
   const int32_t t = SecondsOfDay(now);
   if (t < 0 || t >= SECONDS_PER_DAY) return NO_WINDOW_AHEAD;
-  if (DueAfter(entry, t, now.dayOfWeek, 0)) return 0;
   // Candidates: each of the next days at midnight and at the window's start
   // (a hand-edited start outside the day never comes round).
   const bool startInDay = entry->startSeconds >= 0 && entry->startSeconds < SECONDS_PER_DAY;
@@ -70,6 +69,12 @@ int32_t SecondsUntilWindowOpens(const ScheduleEntry* entry, const LocalTimeField
     }
   }
   return best;
+}
+
+int32_t SecondsUntilWindowOpens(const ScheduleEntry* entry, const LocalTimeFields& now) {
+  const int32_t t = SecondsOfDay(now);
+  if (t >= 0 && t < SECONDS_PER_DAY && DueAfter(entry, t, now.dayOfWeek, 0)) return 0;
+  return SecondsUntilNextOpening(entry, now);
 }
 
 ScheduleEntry* NextEntryToOpen(ScheduleEntry* list, const LocalTimeFields& now, int32_t* seconds) {

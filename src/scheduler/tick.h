@@ -34,6 +34,9 @@ enum { SECONDS_PER_DAY = 86400, NO_WINDOW_AHEAD = -1 };
 // one that is not due: at its start, or at midnight for an over-midnight
 // window whose new day has its bit while the old one has not.
 int32_t SecondsUntilWindowOpens(const ScheduleEntry* entry, const LocalTimeFields& now);
+// The same, not counting a window that is open now: the seconds until its
+// next opening after this second.
+int32_t SecondsUntilNextOpening(const ScheduleEntry* entry, const LocalTimeFields& now);
 // The entry (not held by the user) whose window opens first, with the seconds
 // until then in *seconds; none, with NO_WINDOW_AHEAD, when none will open.
 // Of several opening on the same second the first in list order is taken.
