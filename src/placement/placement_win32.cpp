@@ -49,9 +49,12 @@ void SavePlacement(HWND dialog) {
   WriteSettingsNumbers(STR_SECTION_DLGPOS, key, current.x, current.y, current.width, current.height);
 }
 
-// The monitors as the system lists them, as many as a desk can hold.
+// More monitors than any desk holds.
+const int kMonitorCapacity = 32;
+
+// The monitors as the system lists them.
 struct MonitorList {
-  MonitorArea areas[32];
+  MonitorArea areas[kMonitorCapacity];
   int count;
   bool complete;
 };
@@ -63,7 +66,7 @@ BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM param) {
   MONITORINFO info;
   info.cbSize = sizeof info;
   if (!GetMonitorInfoA(monitor, &info)) return TRUE;
-  if (list->count == static_cast<int>(sizeof list->areas / sizeof list->areas[0])) {
+  if (list->count == kMonitorCapacity) {
     list->complete = false;
     return FALSE;
   }

@@ -55,10 +55,6 @@ int InstallFolderPlayerPath(char* path, size_t capacity, const char* windowsDire
   return 0;
 }
 
-int DefaultPlayerPath(char* path, size_t capacity, const char* windowsDirectory, const char* playerName) {
-  return InstallFolderPlayerPath(path, capacity, windowsDirectory, STR_DEFAULT_PLAYER_FOLDER, playerName);
-}
-
 int PlayerSources(int program64Bit, PlayerSource* sources, int capacity) {
   // The folders are the names every Windows version since Vista has on disk
   // whatever its language, on the Windows directory's drive like the default

@@ -19,8 +19,6 @@ int PlayerPathFromUninstallString(char* text, size_t capacity, const char* playe
 // windowsDirectory holds no drive letter and colon or the result would not fit.
 int InstallFolderPlayerPath(char* path, size_t capacity, const char* windowsDirectory, const char* folder,
                             const char* playerName);
-// The default installation folder's candidate: "\Program Files\Winamp\".
-int DefaultPlayerPath(char* path, size_t capacity, const char* windowsDirectory, const char* playerName);
 
 // ---- Where the look-up asks, before any drive search ----
 

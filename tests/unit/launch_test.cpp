@@ -12,6 +12,7 @@
 namespace {
 
 const char kGuard = '\x7e';
+const char kDefaultFolder[] = "\\Program Files\\Winamp\\";
 
 // A buffer of capacity bytes followed by guard bytes that must stay untouched.
 struct Guarded {
@@ -87,15 +88,15 @@ TEST(PlayerCandidate, DefaultFolderOnTheWindowsDrive) {
   };
   for (const Case& c : cases) {
     Guarded area(260, "stale");
-    EXPECT_EQ(DefaultPlayerPath(area.data(), 260, c.windowsDirectory, "WINAMP.EXE"), c.result) << c.windowsDirectory;
+    EXPECT_EQ(InstallFolderPlayerPath(area.data(), 260, c.windowsDirectory, kDefaultFolder, "WINAMP.EXE"), c.result) << c.windowsDirectory;
     EXPECT_EQ(area.Text(__LINE__), c.candidate) << c.windowsDirectory;
   }
   const std::string whole = "C:\\Program Files\\Winamp\\WINAMP.EXE";
   Guarded exact(whole.size() + 1);
-  EXPECT_EQ(DefaultPlayerPath(exact.data(), exact.capacity, "C:\\WINDOWS", "WINAMP.EXE"), 1);
+  EXPECT_EQ(InstallFolderPlayerPath(exact.data(), exact.capacity, "C:\\WINDOWS", kDefaultFolder, "WINAMP.EXE"), 1);
   EXPECT_EQ(exact.Text(__LINE__), whole);
   Guarded small(whole.size());
-  EXPECT_EQ(DefaultPlayerPath(small.data(), small.capacity, "C:\\WINDOWS", "WINAMP.EXE"), 0);
+  EXPECT_EQ(InstallFolderPlayerPath(small.data(), small.capacity, "C:\\WINDOWS", kDefaultFolder, "WINAMP.EXE"), 0);
   EXPECT_EQ(small.Text(__LINE__), "");
 }
 
