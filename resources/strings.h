@@ -60,3 +60,5 @@
 #define STR_UNINSTALL_KEY "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Winamp"
 #define STR_UNINSTALL_VALUE "UninstallString"
 #define STR_DEFAULT_PLAYER_FOLDER "\\Program Files\\Winamp\\"
+// Where a 32-bit installer puts the player on a 64-bit system.
+#define STR_DEFAULT_PLAYER_FOLDER_X86 "\\Program Files (x86)\\Winamp\\"

@@ -106,10 +106,13 @@ void OnDelete(HWND dialog) {
     ShowMessage(dialog, STR_SELECT_TO_DELETE, MB_OK);
     return;
   }
-  if (ShowMessage(dialog, STR_CONFIRM_DELETE, MB_OKCANCEL) != IDOK) return;
+  // The entry is taken before asking: the tick refills the list while the
+  // question is open, and a refill clears the selection.
   ScheduleEntry* entry = SelectedEntry(dialog);
   if (!entry) return;
-  RemoveScheduleEntry(entry);
+  if (ShowMessage(dialog, STR_CONFIRM_DELETE, MB_OKCANCEL) != IDOK) return;
+  // Removed only when it is still in the list after the answer.
+  if (!RemoveScheduleEntry(entry)) return;
   MarkChanged(dialog);
 }
 

@@ -1,6 +1,8 @@
 // Placement arithmetic: pure decisions on numbers and the stored texts.
 #include "placement/placement.h"
 
+#include <cstdint>
+
 #include "text/text.h"
 
 int FormatSettingsNumbers(char* dst, size_t cap, int first, int second, int third, int fourth) {
@@ -26,10 +28,8 @@ Placement FitOnScreen(const Placement& wanted, const ScreenMetrics& screen) {
   bool offBottom = static_cast<int64_t>(wanted.y) + caption >= screen.height;
   if (!offRight && !offBottom) return wanted;
   Placement centred = wanted;
-  // An arithmetic shift halves towards minus infinity, also for a dialog
-  // wider than the screen. The result lies within int32 for any width.
-  centred.x = static_cast<int>((static_cast<int64_t>(screen.width) - wanted.width) >> 1);
-  centred.y = static_cast<int>((static_cast<int64_t>(screen.height) - wanted.height) >> 1);
+  centred.x = CentredStart(0, screen.width, wanted.width);
+  centred.y = CentredStart(0, screen.height, wanted.height);
   return centred;
 }
 
@@ -48,17 +48,56 @@ Placement RestoredPlacement(const char* storedValue, int resizable, const Placem
   return FitOnScreen(wanted, screen);
 }
 
-Placement KeepReachable(const Placement& placed, const ScreenArea& area, const ScreenMetrics& screen) {
+int CentredStart(int areaStart, int areaLength, int length) {
+  // An arithmetic shift halves towards minus infinity, also for a window
+  // longer than the area.
+  int64_t start = areaStart + ((static_cast<int64_t>(areaLength) - length) >> 1);
+  if (start > INT32_MAX) return INT32_MAX;
+  if (start < INT32_MIN) return INT32_MIN;
+  return static_cast<int>(start);
+}
+
+namespace {
+
+// The gap between two ranges [low, high) on one axis; 0 when they overlap.
+int64_t Gap(int64_t low, int64_t high, int64_t otherLow, int64_t otherHigh) {
+  if (high <= otherLow) return otherLow - high;
+  if (otherHigh <= low) return low - otherHigh;
+  return 0;
+}
+
+bool Overlaps(int64_t low, int64_t high, int64_t otherLow, int64_t otherHigh) {
+  return high > otherLow && low < otherHigh;
+}
+
+}  // namespace
+
+Placement KeepOnMonitors(const Placement& placed, const MonitorArea* monitors, int count) {
+  if (monitors == nullptr || count <= 0) return placed;
+  // In 64 bits: a stored rectangle near the int32 limits must not wrap.
   int64_t right = static_cast<int64_t>(placed.x) + placed.width;
   int64_t bottom = static_cast<int64_t>(placed.y) + placed.height;
-  int64_t areaRight = static_cast<int64_t>(area.left) + area.width;
-  int64_t areaBottom = static_cast<int64_t>(area.top) + area.height;
-  bool visible = right > area.left && placed.x < areaRight && bottom > area.top && placed.y < areaBottom;
-  if (visible) return placed;
-  Placement centred = placed;
-  centred.x = static_cast<int>((static_cast<int64_t>(screen.width) - placed.width) >> 1);
-  centred.y = static_cast<int>((static_cast<int64_t>(screen.height) - placed.height) >> 1);
-  return centred;
+  int nearest = 0;
+  double nearestDistance = 0;
+  for (int i = 0; i < count; ++i) {
+    const ScreenRect& m = monitors[i].monitor;
+    if (Overlaps(placed.x, right, m.left, m.right) && Overlaps(placed.y, bottom, m.top, m.bottom)) return placed;
+    // Squared in floating point: the gaps may reach 2^32.
+    double dx = static_cast<double>(Gap(placed.x, right, m.left, m.right));
+    double dy = static_cast<double>(Gap(placed.y, bottom, m.top, m.bottom));
+    double distance = dx * dx + dy * dy;
+    if (i == 0 || distance < nearestDistance) {
+      nearest = i;
+      nearestDistance = distance;
+    }
+  }
+  const ScreenRect& work = monitors[nearest].work;
+  Placement moved = placed;
+  moved.x = CentredStart(work.left, work.right - work.left, placed.width);
+  moved.y = CentredStart(work.top, work.bottom - work.top, placed.height);
+  if (moved.x < work.left) moved.x = work.left;
+  if (moved.y < work.top) moved.y = work.top;
+  return moved;
 }
 
 AxisAdjustment ChildAxisAdjustment(int lowEdge, int highEdge, int reference) {

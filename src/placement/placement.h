@@ -63,21 +63,35 @@ int PlacementNeedsWrite(const char* storedValue, const Placement& current);
 Placement RestoredPlacement(const char* storedValue, int resizable, const Placement& current,
                             const ScreenMetrics& screen);
 
-// The virtual screen: the rectangle around all monitors, screen pixels.
-struct ScreenArea {
+// A rectangle in screen pixels, right and bottom exclusive.
+struct ScreenRect {
   int left;
   int top;
-  int width;
-  int height;
+  int right;
+  int bottom;
+};
+
+// One monitor: its whole area and its work area (without the task bar).
+struct MonitorArea {
+  ScreenRect monitor;
+  ScreenRect work;
 };
 
 // The window rectangle a restore actually produced (the system clamps
-// coordinates and sizes) checked once more: when not one pixel of it lies on
-// the virtual screen, as with a damaged or stale value far to the left or
-// top, it is centred on the primary screen at the size it got; otherwise it
-// stays. Negative positions that still show the window on some monitor are
-// left alone.
-Placement KeepReachable(const Placement& placed, const ScreenArea& area, const ScreenMetrics& screen);
+// coordinates and sizes) checked against the monitors: when not one pixel of
+// it lies on any of them, as with a value stored on a monitor that is gone
+// or a position in a dead corner of an uneven layout, it is centred on the
+// work area of the nearest monitor at the size it got; its top-left corner
+// never lands above or left of that work area, so a window larger than it
+// still shows its caption. The nearest monitor is the one with the shortest
+// distance between its rectangle and the window's, the first listed on a
+// tie. A window on some monitor, or with no monitor listed, stays.
+Placement KeepOnMonitors(const Placement& placed, const MonitorArea* monitors, int count);
+
+// Where a length centred in an area starts: areaStart plus the free room
+// halved towards minus infinity (an arithmetic shift), also when the length
+// exceeds the area. Computed in 64 bits and kept within int32.
+int CentredStart(int areaStart, int areaLength, int length);
 
 // The centring rule alone: x and y are replaced by the centred position when
 // x + caption height reaches the screen width or y + caption height the

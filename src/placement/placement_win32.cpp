@@ -51,6 +51,40 @@ void SavePlacement(HWND dialog) {
   WriteSettingsNumbers(STR_SECTION_DLGPOS, key, current.x, current.y, current.width, current.height);
 }
 
+// More monitors than any desk holds.
+const int kMonitorCapacity = 32;
+
+// The monitors as the system lists them.
+struct MonitorList {
+  MonitorArea areas[kMonitorCapacity];
+  int count;
+  bool complete;
+};
+
+ScreenRect ToScreenRect(const RECT& r) { return ScreenRect{r.left, r.top, r.right, r.bottom}; }
+
+BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM param) {
+  MonitorList* list = reinterpret_cast<MonitorList*>(param);
+  MONITORINFO info;
+  info.cbSize = sizeof info;
+  if (!GetMonitorInfoA(monitor, &info)) return TRUE;
+  if (list->count == kMonitorCapacity) {
+    list->complete = false;
+    return FALSE;
+  }
+  list->areas[list->count++] = MonitorArea{ToScreenRect(info.rcMonitor), ToScreenRect(info.rcWork)};
+  return TRUE;
+}
+
+// False when the monitors could not all be listed: then nothing is known to
+// be off every monitor.
+bool ListMonitors(MonitorList* list) {
+  list->count = 0;
+  list->complete = true;
+  if (!EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(list))) return false;
+  return list->complete && list->count > 0;
+}
+
 void CreateSizeGrip(HWND dialog, int clientWidth, int clientHeight) {
   int gripWidth = DialogUnitsToPixelsX(SIZE_GRIP_UNITS);
   int gripHeight = DialogUnitsToPixelsY(SIZE_GRIP_UNITS);
@@ -77,13 +111,14 @@ void RestorePlacement(HWND dialog, int resizable) {
   ScreenMetrics screen{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), GetSystemMetrics(SM_CYCAPTION)};
   Placement target = RestoredPlacement(stored, resizable, WindowPlacement(dialog), screen);
   MoveWindow(dialog, target.x, target.y, target.width, target.height, FALSE);
-  // A stored position far off to the left or top is kept as stored; if that
-  // leaves the dialog on no monitor at all, bring it back where it can be seen.
-  ScreenArea area{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
-                  GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+  // A stored position off to the left or top, or in a corner of the virtual
+  // screen that no monitor shows, is kept as stored; if that leaves the
+  // dialog on no monitor at all, bring it onto the nearest one.
+  MonitorList monitors;
+  if (!ListMonitors(&monitors)) return;
   Placement placed = WindowPlacement(dialog);
-  Placement reachable = KeepReachable(placed, area, screen);
-  if (!(reachable == placed)) MoveWindow(dialog, reachable.x, reachable.y, reachable.width, reachable.height, FALSE);
+  Placement shown = KeepOnMonitors(placed, monitors.areas, monitors.count);
+  if (!(shown == placed)) MoveWindow(dialog, shown.x, shown.y, shown.width, shown.height, FALSE);
 }
 
 LPCSTR SizePropertyName() { return MAKEINTATOM(sizePropertyAtom); }

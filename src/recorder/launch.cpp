@@ -29,15 +29,39 @@ int PlayerPathFromUninstallString(char* text, size_t capacity, const char* playe
   return 0;
 }
 
-int DefaultPlayerPath(char* path, size_t capacity, const char* windowsDirectory, const char* playerName) {
+int InstallFolderPlayerPath(char* path, size_t capacity, const char* windowsDirectory, const char* folder,
+                            const char* playerName) {
   if (path == nullptr || capacity == 0) return 0;
   path[0] = '\0';
   if (windowsDirectory == nullptr || windowsDirectory[0] == '\0' || windowsDirectory[1] != ':') return 0;
-  if (CopyTextN(path, capacity, windowsDirectory, 2) && AppendText(path, capacity, STR_DEFAULT_PLAYER_FOLDER) &&
+  if (CopyTextN(path, capacity, windowsDirectory, 2) && AppendText(path, capacity, folder) &&
       AppendText(path, capacity, playerName))
     return 1;
   path[0] = '\0';
   return 0;
+}
+
+int PlayerSources(int program64Bit, PlayerSource* sources, int capacity) {
+  // The folders are the names every Windows version since Vista has on disk
+  // whatever its language, on the Windows directory's drive like the default
+  // folder; a player moved elsewhere is still found by the drive search.
+  static const PlayerSource kOwnSystem[] = {
+      {PLAYER_UNINSTALL_ENTRY, REGISTRY_OWN_VIEW, nullptr, 1},
+      {PLAYER_INSTALL_FOLDER, REGISTRY_OWN_VIEW, STR_DEFAULT_PLAYER_FOLDER, 0},
+  };
+  static const PlayerSource kBothViews[] = {
+      {PLAYER_UNINSTALL_ENTRY, REGISTRY_32_BIT_VIEW, nullptr, 0},
+      {PLAYER_UNINSTALL_ENTRY, REGISTRY_64_BIT_VIEW, nullptr, 0},
+      {PLAYER_INSTALL_FOLDER, REGISTRY_OWN_VIEW, STR_DEFAULT_PLAYER_FOLDER_X86, 0},
+      {PLAYER_INSTALL_FOLDER, REGISTRY_OWN_VIEW, STR_DEFAULT_PLAYER_FOLDER, 0},
+  };
+  const PlayerSource* list = program64Bit ? kBothViews : kOwnSystem;
+  int count = program64Bit ? static_cast<int>(sizeof kBothViews / sizeof kBothViews[0])
+                           : static_cast<int>(sizeof kOwnSystem / sizeof kOwnSystem[0]);
+  if (sources == nullptr || capacity < 0) return 0;
+  if (count > capacity) count = capacity;
+  for (int i = 0; i < count; ++i) sources[i] = list[i];
+  return count;
 }
 
 int BuildCommandLine(char* commandLine, size_t capacity, const char* program, const char* arguments) {

@@ -13,11 +13,39 @@
 // would not fit (a cut path could name some other file).
 int PlayerPathFromUninstallString(char* text, size_t capacity, const char* playerName);
 
-// The default installation folder's candidate: the drive letter and colon
-// that begin windowsDirectory, "\Program Files\Winamp\" and playerName.
-// Returns 1 with the candidate in path; 0 with path empty when
+// An installation folder's candidate: the drive letter and colon that begin
+// windowsDirectory, folder (from its leading to its trailing backslash) and
+// playerName. Returns 1 with the candidate in path; 0 with path empty when
 // windowsDirectory holds no drive letter and colon or the result would not fit.
-int DefaultPlayerPath(char* path, size_t capacity, const char* windowsDirectory, const char* playerName);
+int InstallFolderPlayerPath(char* path, size_t capacity, const char* windowsDirectory, const char* folder,
+                            const char* playerName);
+
+// ---- Where the look-up asks, before any drive search ----
+
+enum PlayerSourceKind { PLAYER_UNINSTALL_ENTRY = 0, PLAYER_INSTALL_FOLDER = 1 };
+// The registry view an uninstall entry is read from: the program's own, or
+// the 32-bit or 64-bit one whatever the program is.
+enum RegistryView { REGISTRY_OWN_VIEW = 0, REGISTRY_32_BIT_VIEW = 1, REGISTRY_64_BIT_VIEW = 2 };
+
+struct PlayerSource {
+  PlayerSourceKind kind;
+  RegistryView view;   // of an uninstall entry
+  const char* folder;  // of an installation folder, on the Windows directory's drive
+  int endsLookUp;      // 1: once this source could be read, its candidate is the last one tried
+};
+enum { PLAYER_SOURCE_CAPACITY = 4 };
+
+// The sources of the player's candidate path, in the order they are tried;
+// the first candidate that names a file is taken. Writes at most capacity
+// sources and returns how many it wrote.
+// The 32-bit program reads the uninstall entry in its own view and, only when
+// there is none, the default folder "\Program Files\Winamp\".
+// The 64-bit program looks where a 32-bit player is installed first, the
+// player being a 32-bit program: the entry in the 32-bit view, then in the
+// 64-bit view, then "\Program Files (x86)\Winamp\", then
+// "\Program Files\Winamp\"; a candidate that names no file passes on to the
+// next source.
+int PlayerSources(int program64Bit, PlayerSource* sources, int capacity);
 
 // The command line a program is started with: the program's path, in double
 // quotes when it holds a blank or a tab (so no shorter prefix such as

@@ -1,4 +1,4 @@
-// Finding the player (settings, uninstall entry, default folder, drive search)
+// Finding the player (settings, uninstall entries, installation folders, drive search)
 // and starting it. The decisions on paths and texts are in launch.cpp.
 #include "recorder/launch_win32.h"
 
@@ -95,20 +95,55 @@ void StartProgram(const char* path, char* commandLine) {
   CloseHandle(process.hProcess);
 }
 
+REGSAM ViewFlag(RegistryView view) {
+  switch (view) {
+    case REGISTRY_32_BIT_VIEW: return KEY_WOW64_32KEY;
+    case REGISTRY_64_BIT_VIEW: return KEY_WOW64_64KEY;
+    case REGISTRY_OWN_VIEW: break;
+  }
+  return 0;
+}
+
+// The candidate one source gives (empty when it could not be built). False
+// when the source could not be read: no uninstall entry in that view.
+bool ReadPlayerSource(const PlayerSource& source, char* candidate) {
+  candidate[0] = '\0';
+  if (source.kind == PLAYER_UNINSTALL_ENTRY) {
+    if (!ReadRegistryValueInView(HKEY_LOCAL_MACHINE, STR_UNINSTALL_KEY, STR_UNINSTALL_VALUE, candidate, PATH_CAPACITY,
+                                 ViewFlag(source.view)))
+      return false;
+    PlayerPathFromUninstallString(candidate, PATH_CAPACITY, STR_PLAYER_EXE);
+    return true;
+  }
+  char windowsDirectory[PATH_CAPACITY];
+  UINT length = GetWindowsDirectoryA(windowsDirectory, sizeof windowsDirectory);
+  if (length == 0 || length >= sizeof windowsDirectory) windowsDirectory[0] = '\0';
+  InstallFolderPlayerPath(candidate, PATH_CAPACITY, windowsDirectory, source.folder, STR_PLAYER_EXE);
+  return true;
+}
+
+const int kProgram64Bit = sizeof(void*) == 8 ? 1 : 0;
+
 }  // namespace
 
 void LocatePlayer(char* path) {
   ReadSetting(STR_SECTION_CONFIG, STR_PLAYER_EXE, path, PATH_CAPACITY);
   if (path[0] != '\0' && FileExists(path)) return;
-  if (ReadRegistryValue(HKEY_LOCAL_MACHINE, STR_UNINSTALL_KEY, STR_UNINSTALL_VALUE, path, PATH_CAPACITY)) {
-    PlayerPathFromUninstallString(path, PATH_CAPACITY, STR_PLAYER_EXE);
-  } else {
-    char windowsDirectory[PATH_CAPACITY];
-    UINT length = GetWindowsDirectoryA(windowsDirectory, sizeof windowsDirectory);
-    if (length == 0 || length >= sizeof windowsDirectory) windowsDirectory[0] = '\0';
-    DefaultPlayerPath(path, PATH_CAPACITY, windowsDirectory, STR_PLAYER_EXE);
+  path[0] = '\0';
+  PlayerSource sources[PLAYER_SOURCE_CAPACITY];
+  int count = PlayerSources(kProgram64Bit, sources, PLAYER_SOURCE_CAPACITY);
+  char candidate[PATH_CAPACITY];
+  for (int i = 0; i < count; ++i) {
+    if (!ReadPlayerSource(sources[i], candidate)) continue;
+    // When no candidate names a file the area keeps the first one made.
+    if (path[0] == '\0') CopyText(path, PATH_CAPACITY, candidate);
+    if (candidate[0] != '\0' && FileExists(candidate)) {
+      CopyText(path, PATH_CAPACITY, candidate);
+      WriteSetting(STR_SECTION_CONFIG, STR_PLAYER_EXE, path);
+      return;
+    }
+    if (sources[i].endsLookUp) return;
   }
-  if (path[0] != '\0' && FileExists(path)) WriteSetting(STR_SECTION_CONFIG, STR_PLAYER_EXE, path);
 }
 
 bool LaunchProgram(HWND owner, const char* name, BYTE reportMissing, const char* arguments) {
@@ -144,9 +179,14 @@ bool FindFileInTree(char* path, const char* name) {
 }
 
 bool ReadRegistryValue(HKEY root, const char* keyPath, const char* valueName, char* area, DWORD size) {
+  return ReadRegistryValueInView(root, keyPath, valueName, area, size, 0);
+}
+
+bool ReadRegistryValueInView(HKEY root, const char* keyPath, const char* valueName, char* area, DWORD size,
+                             REGSAM view) {
   if (size == 0) return false;
   HKEY key;
-  if (RegOpenKeyExA(root, keyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
+  if (RegOpenKeyExA(root, keyPath, 0, KEY_QUERY_VALUE | view, &key) != ERROR_SUCCESS) return false;
   DWORD length = size;
   LONG status = RegQueryValueExA(key, valueName, nullptr, nullptr, reinterpret_cast<BYTE*>(area), &length);
   RegCloseKey(key);

@@ -19,3 +19,7 @@ bool FindFileInTree(char* path, const char* name);
 // Reads a registry value into area (size bytes). True when it was read and
 // ends in a zero inside the area.
 bool ReadRegistryValue(HKEY root, const char* keyPath, const char* valueName, char* area, DWORD size);
+// The same in one view of the registry: view is 0 (the program's own),
+// KEY_WOW64_32KEY or KEY_WOW64_64KEY.
+bool ReadRegistryValueInView(HKEY root, const char* keyPath, const char* valueName, char* area, DWORD size,
+                             REGSAM view);

@@ -62,10 +62,16 @@ int ExpandPatternAt(char* output, size_t capacity, const char* pattern, const ch
   int result = 1;
   bool afterPercent = false;
   int width = 0;
+  // Blanks and tabs typed around the pattern are no part of the name: the
+  // file system cannot make a name that ends in one. Neither is ever the
+  // trail byte of a double-byte character, so the ends can be cut bytewise.
   const char* p = pattern;
-  while (*p != '\0') {
+  while (IsBlank(*p)) ++p;
+  const char* end = p + strlen(p);
+  while (end > p && IsBlank(end[-1])) --end;
+  while (p < end) {
     // A double-byte character moves as one, whether copied or taken as a code.
-    size_t step = IsLeadByte(p[0]) && p[1] != '\0' ? 2 : 1;
+    size_t step = IsLeadByte(p[0]) && p + 1 < end ? 2 : 1;
     if (afterPercent) {
       afterPercent = false;
       const int* field = FieldOf(*p, time);
@@ -113,8 +119,8 @@ int FirstCreatableLevel(const char* path) {
     if (path[0] == '\0' || path[1] != ':' || path[2] != '\\') return -1;
     start = 3;
   }
-  // A file right in the root, or an empty name right after it, has no level.
-  if (IndexOfChar(path + start, '\\') < 1) return -1;
+  // An empty name right after the root names nothing that could be made.
+  if (path[start] == '\\') return -1;
   return start;
 }
 

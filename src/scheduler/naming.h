@@ -12,7 +12,9 @@ struct LocalTimeFields {
 // "SUN" to "SAT", each zero-terminated, the list closed by an empty string.
 extern const char WeekdayNames[];
 
-// Expands pattern for time into output (capacity bytes, always terminated):
+// Expands pattern for time into output (capacity bytes, always terminated).
+// Blanks and tabs at either end of the pattern are left out: they are what
+// was typed around the pattern, not part of the file name. Inside it:
 //   %W              the weekday name, NthString(weekdayNames, dayOfWeek)
 //   %nY %nM %nD     year, month, day
 //   %nh %nm %ns     hour, minute, second
@@ -31,18 +33,20 @@ int ExpandPatternAt(char* output, size_t capacity, const char* pattern, const ch
 // ---- Directory levels of a path ----
 // EnsureDirectoryPath walks these: it tests the directory part first; when
 // that is no directory it creates the levels FirstCreatableLevel and
-// NextLevelEnd name, from the root outwards.
+// NextLevelEnd name, from the root outwards. A path with no level behind its
+// root names a file right in the root: nothing is created, the root itself
+// must be there.
 
 // Length of the directory part: the path up to its last backslash, or when
 // there is none its last colon, the separator left out. -1 when the path has
 // neither (then it has no directory part).
 int DirectoryPartLength(const char* path);
 
-// Position where the creatable levels begin, just behind "X:\" (any first
-// character, then ":\") or "\\server\share\" (server and share at least one
-// character each). -1 when the path has neither form, or when no directory
-// level follows the root: the rest must hold a backslash that is not its
-// first character.
+// Position where the creatable levels begin, just behind the root "X:\" (any
+// first character, then ":\") or "\\server\share\" (server and share at least
+// one character each), so the root is the path's first FirstCreatableLevel
+// bytes. -1 when the path has neither form, or when an empty name follows
+// the root (a backslash right behind it).
 int FirstCreatableLevel(const char* path);
 
 // Position of the backslash that ends the next level starting at from, or -1

@@ -32,6 +32,14 @@ int EnsureDirectoryPath(const char* path) {
   }
   int level = FirstCreatableLevel(path);
   if (level < 0) return 0;
+  // A file right in a drive or share root: nothing to make, the root must
+  // exist. It is asked for with its backslash; "D:" alone would name the
+  // drive's current folder, and a listing never finds a root.
+  if (NextLevelEnd(path, level) < 0) {
+    CopyTextN(prefix, sizeof prefix, path, static_cast<size_t>(level));
+    DWORD attributes = GetFileAttributesA(prefix);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? 1 : 0;
+  }
   for (int end = NextLevelEnd(path, level); end >= 0; end = NextLevelEnd(path, end + 1)) {
     CopyTextN(prefix, sizeof prefix, path, static_cast<size_t>(end));
     if (PathKind(prefix) == 2) continue;

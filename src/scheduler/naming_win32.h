@@ -14,8 +14,10 @@ int ExpandFileNamePatternAt(char* output, const char* pattern, const char* weekd
 LocalTimeFields LocalTimeNow();
 
 // Makes sure the directory part of path exists, creating missing levels from
-// the root outwards. Returns 1 when it exists afterwards; 0 for a path of no
-// accepted form or a level that could not be made (levels made before stay).
+// the root outwards. Returns 1 when it exists afterwards (for a file right in
+// a drive or share root: when that root exists); 0 for a path of no accepted
+// form, a root that is not there, or a level that could not be made (levels
+// made before stay).
 int EnsureDirectoryPath(const char* path);
 
 // Turns path (a 260-byte buffer) into a name nothing exists under yet by

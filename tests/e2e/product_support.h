@@ -223,5 +223,31 @@ inline std::string Line(int key, int start, int end, const std::string& pattern,
   return std::to_string(key) + "=" + Clock(start) + " " + Clock(end) + " " + pattern + "|" + parameters + "\r\n";
 }
 
+// ---- The editor, driven from outside ----
+
+// The scheduler's visible dialog owned by its main window (the editor, or a
+// message box over it), or none.
+inline HWND OwnedDialog(HWND main) {
+  return e2e::FindTopLevel([&](HWND w) {
+    return e2e::ClassNameOf(w) == STR_DIALOG_CLASS && e2e::OwnerOf(w) == main && IsWindowVisible(w);
+  });
+}
+
+// Adds an entry the way a user does: the add button, the window from start
+// to end (seconds since midnight) on every day, the pattern typed exactly as
+// given, then OK. True once the editor has closed and the list grew.
+inline bool AddThroughEditor(HWND main, int start, int end, const std::string& pattern) {
+  int before = ListCount(main);
+  Click(main, IDC_MAIN_ADD);
+  HWND editor = e2e::WaitForWindow([&] { return OwnedDialog(main); });
+  if (editor == nullptr) return false;
+  const int times[] = {start / 3600 % 24, start / 60 % 60, start % 60, end / 3600 % 24, end / 60 % 60, end % 60};
+  for (int k = 0; k < 6; ++k) SetDlgItemInt(editor, IDC_ED_START_HOUR + k, static_cast<UINT>(times[k]), FALSE);
+  for (int d = 0; d < 7; ++d) SendDlgItemMessageA(editor, IDC_ED_DAY_FIRST + d, BM_SETCHECK, BST_CHECKED, 0);
+  SetDlgItemTextA(editor, IDC_ED_OUTPUT, pattern.c_str());
+  PostMessageA(editor, WM_COMMAND, IDOK, 0);
+  return e2e::WaitFor([&] { return !IsWindow(editor) && ListCount(main) == before + 1; });
+}
+
 }  // namespace product
 }  // namespace e2e

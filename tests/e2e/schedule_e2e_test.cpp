@@ -70,6 +70,58 @@ TEST(ScheduledRecording, StartsOnTimeIntoTheExpandedNameAndStopsAtTheEnd) {
   });
 }
 
+// The clock digits of a start second as %2h%2m%2s writes them.
+std::string ClockDigits(int seconds) {
+  return TwoDigits(seconds / 3600) + TwoDigits(seconds / 60 % 60) + TwoDigits(seconds % 60);
+}
+
+// Waits for the one recording of the scene: requested and started on second
+// start into name, stopped again by the window's end.
+void ExpectRecordedInto(const Scene& scene, int start, const std::string& name) {
+  e2e::JournalEvent request, started;
+  ASSERT_TRUE(e2e::WaitForJournalEvent(scene.standin.journal, "request", 1, &request, (kLeadSeconds + 5) * 1000));
+  ASSERT_TRUE(e2e::WaitForJournalEvent(scene.standin.journal, "start", 1, &started));
+  EXPECT_EQ(SecondsOfClock(request.clock), start) << request.line;
+  EXPECT_EQ(request.Field("name"), name);
+  EXPECT_EQ(started.Field("name"), name);
+  EXPECT_EQ(started.Field("existed"), "0");
+  ASSERT_TRUE(e2e::WaitForJournalEvent(scene.standin.journal, "stop", 1, nullptr, 8000));
+  EXPECT_GT(e2e::FileSize(name), 0);
+}
+
+TEST(ScheduledRecording, FileRightInADriveRootRecords) {
+  AvoidMidnight();
+  RunIsolated("root", [](const PrivateDesktop& desktop) {
+    // The root of drive C:, which every prefix has (the test prefix's own
+    // drive_c); the name is this process's own and removed afterwards.
+    std::string stem = "C:\\tavelund-root-" + std::to_string(GetCurrentProcessId()) + "-";
+    ASSERT_NE(GetFileAttributesA("C:\\"), INVALID_FILE_ATTRIBUTES);
+    int start = NowSeconds() + kLeadSeconds;
+    Scene scene;
+    StartScene(desktop, "root", Line(0, start, start + 2, stem + "%2h%2m%2s.mp3"), &scene);
+    if (testing::Test::HasFatalFailure()) return;
+    std::string name = stem + ClockDigits(start) + ".mp3";
+    ExpectRecordedInto(scene, start, name);
+    scene.standin.process.Reset(PROCESS_INFORMATION{});
+    DeleteFileA(name.c_str());
+  });
+}
+
+TEST(ScheduledRecording, PatternTypedWithBlanksAroundItRecordsIntoTheTrimmedName) {
+  AvoidMidnight();
+  RunIsolated("blanks", [](const PrivateDesktop& desktop) {
+    std::string out = e2e::NewTempDir("blanks-out");
+    Scene scene;
+    StartScene(desktop, "blanks", "", &scene);
+    if (testing::Test::HasFatalFailure()) return;
+    // Typed into the editor with a blank and a tab in front, two blanks behind.
+    int start = NowSeconds() + 5;
+    std::string typed = " \t" + out + "take_%2h%2m%2s.mp3  ";
+    ASSERT_TRUE(AddThroughEditor(scene.product.main, start, start + 2, typed));
+    ExpectRecordedInto(scene, start, out + "take_" + ClockDigits(start) + ".mp3");
+  });
+}
+
 TEST(ScheduledRecording, ParametersReachThePluginThroughItsQualityDialog) {
   AvoidMidnight();
   RunIsolated("params", [](const PrivateDesktop& desktop) {

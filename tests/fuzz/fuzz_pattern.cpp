@@ -57,6 +57,17 @@ size_t WholePrefix(const std::string& text, size_t limit) {
   return taken;
 }
 
+bool IsBlankOrTab(char c) { return c == ' ' || c == '\t'; }
+
+// The pattern without the blanks and tabs around it.
+std::string Trimmed(const std::string& text) {
+  size_t begin = 0;
+  size_t end = text.size();
+  while (begin < end && IsBlankOrTab(text[begin])) ++begin;
+  while (end > begin && IsBlankOrTab(text[end - 1])) --end;
+  return text.substr(begin, end - begin);
+}
+
 int32_t Int32At(const uint8_t* data) {
   int32_t value;
   memcpy(&value, data, sizeof value);
@@ -107,14 +118,15 @@ void FuzzExpansion(const std::string& pattern, const char* names, size_t longest
   Expansion whole = ExpandInto(bound + 2, pattern, names, time);
   Check(whole.text.size() <= bound, "the whole expansion is within its bound");
   if (whole.result == 0) Check(whole.text.find("-Err-") != std::string::npos, "a failed expansion shows -Err-");
+  std::string trimmed = Trimmed(pattern);
   if (percents == 0) {
-    Check(whole.text == pattern, "a pattern without codes expands to itself");
+    Check(whole.text == trimmed, "a pattern without codes expands to itself without the blanks around it");
     Check(whole.result == 1, "a pattern without codes never fails");
   }
 
   Expansion full = ExpandInto(PATH_CAPACITY, pattern, names, time);
   CheckCut(full, whole, PATH_CAPACITY, asciiNames);
-  if (percents == 0 && pattern.size() < PATH_CAPACITY) Check(full.text == pattern, "a plain path copies whole");
+  if (percents == 0 && trimmed.size() < PATH_CAPACITY) Check(full.text == trimmed, "a plain path copies whole");
   CheckCut(ExpandInto(smallCapacity, pattern, names, time), whole, smallCapacity, asciiNames);
   *expanded = full.text;
 }
@@ -182,13 +194,12 @@ void FuzzLevels(const std::string& path, uint32_t probe) {
 
   int level = FirstCreatableLevel(p);
   if (level >= 0) {
-    Check(level >= 3 && level < length, "first level inside the path");
-    Check(p[level - 1] == '\\', "first level starts behind a backslash");
+    Check(level >= 3 && level <= length, "the root lies inside the path");
+    Check(p[level - 1] == '\\', "the root ends with a backslash");
     bool drive = p[1] == ':' && p[2] == '\\' && level == 3;
     bool share = p[0] == '\\' && p[1] == '\\' && level >= 6;
     Check(drive || share, "first level follows a drive or a share root");
-    size_t next = path.find('\\', static_cast<size_t>(level));
-    Check(next != std::string::npos && next > static_cast<size_t>(level), "a directory level follows the root");
+    Check(level == length || p[level] != '\\', "no empty name right after the root");
 
     // Walk the levels the way directory creation does.
     int from = level;
@@ -204,7 +215,8 @@ void FuzzLevels(const std::string& path, uint32_t probe) {
       from = end + 1;
       Check(++levels <= length, "the walk ends");
     }
-    Check(levels >= 1, "at least one level to create");
+    Check((levels == 0) == (path.find('\\', static_cast<size_t>(level)) == std::string::npos),
+          "no level to create exactly when the file lies right in the root");
   }
 
   int from = static_cast<int>(probe % static_cast<uint32_t>(length + 1));

@@ -12,6 +12,7 @@
 namespace {
 
 const char kGuard = '\x7e';
+const char kDefaultFolder[] = "\\Program Files\\Winamp\\";
 
 // A buffer of capacity bytes followed by guard bytes that must stay untouched.
 struct Guarded {
@@ -87,16 +88,57 @@ TEST(PlayerCandidate, DefaultFolderOnTheWindowsDrive) {
   };
   for (const Case& c : cases) {
     Guarded area(260, "stale");
-    EXPECT_EQ(DefaultPlayerPath(area.data(), 260, c.windowsDirectory, "WINAMP.EXE"), c.result) << c.windowsDirectory;
+    EXPECT_EQ(InstallFolderPlayerPath(area.data(), 260, c.windowsDirectory, kDefaultFolder, "WINAMP.EXE"), c.result) << c.windowsDirectory;
     EXPECT_EQ(area.Text(__LINE__), c.candidate) << c.windowsDirectory;
   }
   const std::string whole = "C:\\Program Files\\Winamp\\WINAMP.EXE";
   Guarded exact(whole.size() + 1);
-  EXPECT_EQ(DefaultPlayerPath(exact.data(), exact.capacity, "C:\\WINDOWS", "WINAMP.EXE"), 1);
+  EXPECT_EQ(InstallFolderPlayerPath(exact.data(), exact.capacity, "C:\\WINDOWS", kDefaultFolder, "WINAMP.EXE"), 1);
   EXPECT_EQ(exact.Text(__LINE__), whole);
   Guarded small(whole.size());
-  EXPECT_EQ(DefaultPlayerPath(small.data(), small.capacity, "C:\\WINDOWS", "WINAMP.EXE"), 0);
+  EXPECT_EQ(InstallFolderPlayerPath(small.data(), small.capacity, "C:\\WINDOWS", kDefaultFolder, "WINAMP.EXE"), 0);
   EXPECT_EQ(small.Text(__LINE__), "");
+}
+
+// The look-up's sources as text, each with the candidate it gives on a
+// system whose Windows directory is D:\WINDOWS; "!" marks a source after
+// which the look-up ends once it could be read.
+std::vector<std::string> ShownSources(int program64Bit, int capacity = PLAYER_SOURCE_CAPACITY) {
+  PlayerSource sources[PLAYER_SOURCE_CAPACITY + 1];
+  int count = PlayerSources(program64Bit, sources, capacity);
+  EXPECT_LE(count, capacity);
+  std::vector<std::string> shown;
+  for (int i = 0; i < count; ++i) {
+    std::string text;
+    if (sources[i].kind == PLAYER_UNINSTALL_ENTRY) {
+      const char* views[] = {"own", "32-bit", "64-bit"};
+      text = std::string("uninstall entry, ") + views[sources[i].view] + " view";
+    } else {
+      Guarded path(260);
+      EXPECT_EQ(InstallFolderPlayerPath(path.data(), 260, "D:\\WINDOWS", sources[i].folder, "WINAMP.EXE"), 1);
+      text = path.Text(__LINE__);
+    }
+    shown.push_back(text + (sources[i].endsLookUp ? " !" : ""));
+  }
+  return shown;
+}
+
+TEST(PlayerCandidate, SixtyFourBitProgramTriesBothViewsAndBothProgramFoldersThirtyTwoBitFirst) {
+  EXPECT_EQ(ShownSources(1), (std::vector<std::string>{
+                                "uninstall entry, 32-bit view",
+                                "uninstall entry, 64-bit view",
+                                "D:\\Program Files (x86)\\Winamp\\WINAMP.EXE",
+                                "D:\\Program Files\\Winamp\\WINAMP.EXE",
+                            }));
+  // The 32-bit program as ever: its own view, and the default folder only
+  // when that holds no entry.
+  EXPECT_EQ(ShownSources(0), (std::vector<std::string>{
+                                "uninstall entry, own view !",
+                                "D:\\Program Files\\Winamp\\WINAMP.EXE",
+                            }));
+  // A short list takes the first sources only.
+  EXPECT_EQ(ShownSources(1, 1), std::vector<std::string>{"uninstall entry, 32-bit view"});
+  EXPECT_TRUE(ShownSources(1, 0).empty());
 }
 
 TEST(CommandLine, PathWithBlanksIsQuotedAndArgumentsFollowOneBlank) {

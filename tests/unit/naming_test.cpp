@@ -92,7 +92,7 @@ TEST(NamingExpansion, UnknownCodesWriteErrAndFail) {
       {"%y%H%w", "-Err--Err--Err-"},  // letters are case-sensitive
       {"%2x", "-Err-"},
       {"%q%2D", "-Err-07"},
-      {"% ", "-Err-"},         // a blank after "%" is no number and so the code
+      {"% x", "-Err-x"},       // a blank after "%" is no number and so the code
       {"%0xM", "-Err-xM"},     // "0x" without a digit gives no width: "0" is the code
   };
   for (const Case& c : cases) {
@@ -108,6 +108,32 @@ TEST(NamingExpansion, TrailingPercentWritesNothing) {
     EXPECT_EQ(e.text, "abc") << pattern;
     EXPECT_EQ(e.result, 1) << pattern;
   }
+}
+
+TEST(NamingExpansion, BlanksAroundThePatternAreNoPartOfTheName) {
+  struct Case {
+    const char* pattern;
+    const char* expected;
+    int result;
+  } cases[] = {
+      {"  D:\\Rec\\%2h%2m.mp3  ", "D:\\Rec\\0905.mp3", 1},
+      {"\t D:\\Rec\\a.mp3\t \t", "D:\\Rec\\a.mp3", 1},
+      {"D:\\My Music\\a b.mp3", "D:\\My Music\\a b.mp3", 1},  // blanks inside stay
+      {" \t ", "", 1},
+      {"a% ", "a", 1},            // the blank was typed after the pattern, not a code
+      {"a% 2M ", "a03", 1},       // the width's own blank is inside
+      {" %x ", "-Err-", 0},
+      {" \xb3\xec ", "\xb3\xec", 1},
+      {" \x81 ", "\x81", 1},  // a lone lead byte does not take the trimmed blank as its trail
+  };
+  for (const Case& c : cases) {
+    Expansion e = Expand(c.pattern, kMarch7);
+    EXPECT_EQ(e.text, c.expected) << "[" << c.pattern << "]";
+    EXPECT_EQ(e.result, c.result) << "[" << c.pattern << "]";
+  }
+  // The trimmed name is cut at the buffer like any other.
+  Expansion e = Expand("   " + std::string(300, 'n') + "   ", kMarch7);
+  EXPECT_EQ(e.text, std::string(259, 'n'));
 }
 
 TEST(NamingExpansion, WidthsAreReadByTheNumberParser) {
@@ -245,10 +271,29 @@ TEST(NamingDirectories, NetworkPathsStartBelowTheShare) {
   EXPECT_EQ(l.levels, (std::vector<std::string>{"\\\\s\\t\\x", "\\\\s\\t\\x\\y"}));
 }
 
+TEST(NamingDirectories, FileRightInARootHasNoLevelToCreate) {
+  // The root itself is the folder: the levels start behind it and there are none.
+  struct Case {
+    const char* path;
+    int root;
+  } cases[] = {
+      {"D:\\take_0905.mp3", 3},
+      {"D:\\", 3},
+      {"\\\\srv\\share\\f.mp3", 12},
+      {"\\\\s\\t\\f", 6},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(FirstCreatableLevel(c.path), c.root) << c.path;
+    EXPECT_EQ(NextLevelEnd(c.path, c.root), -1) << c.path;
+    // The directory part is the root without its backslash.
+    EXPECT_EQ(DirectoryPartLength(c.path), c.root - 1) << c.path;
+  }
+}
+
 TEST(NamingDirectories, RefusedForms) {
   const char* refused[] = {
-      "D:\\f.mp3",              // file in the drive root: no level to create
       "D:\\\\A\\f.mp3",         // empty name right after the root
+      "D:\\\\",
       "f.mp3",                  // no directory part at all
       "C:f.mp3",                // drive without ":\"
       "\\A\\f.mp3",             // rooted on no drive
@@ -256,7 +301,7 @@ TEST(NamingDirectories, RefusedForms) {
       "",
       "D",
       "D:",
-      "\\\\srv\\share\\f.mp3",  // file in the share root
+      "\\\\srv\\share\\\\f.mp3",  // empty name right after the share
       "\\\\srv\\share",         // share not closed by "\"
       "\\\\srv",
       "\\\\",

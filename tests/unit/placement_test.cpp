@@ -143,22 +143,86 @@ TEST(PlacementRestore, CentringHalvesTowardsMinusInfinity) {
             (Placement{1073742336, -1073741440, INT_MIN, INT_MAX}));
 }
 
-TEST(PlacementRestore, WindowOnNoMonitorIsCentredAtTheSizeItGot) {
-  const ScreenArea single{0, 0, 1024, 768};
-  // One pixel on the screen on any side is enough to stay.
-  for (Placement placed : {Placement{-399, -50, 400, 300}, Placement{-50, -299, 400, 300},
-                           Placement{1023, 10, 400, 300}, Placement{10, 767, 400, 300}})
-    EXPECT_EQ(KeepReachable(placed, single, kScreen), placed) << placed.x << "," << placed.y;
-  // Wholly off: left, above, and where the system clamps far-off coordinates.
-  for (Placement placed : {Placement{-400, 10, 400, 300}, Placement{10, -300, 400, 300},
-                           Placement{-32768, -32768, 1036, 780}, Placement{INT_MIN, INT_MIN, 400, 300}})
-    EXPECT_EQ(KeepReachable(placed, single, kScreen),
-              (Placement{(1024 - placed.width) >> 1, (768 - placed.height) >> 1, placed.width, placed.height}))
-        << placed.x << "," << placed.y;
-  // A monitor left of the primary one makes negative positions visible.
-  const ScreenArea twoMonitors{-1280, 0, 1280 + 1024, 1024};
-  EXPECT_EQ(KeepReachable(Placement{-1000, 100, 400, 300}, twoMonitors, kScreen), (Placement{-1000, 100, 400, 300}));
-  EXPECT_EQ(KeepReachable(Placement{-1680, 100, 400, 300}, twoMonitors, kScreen), (Placement{312, 234, 400, 300}));
+// A wide primary monitor with a task bar at the bottom, and a smaller one to
+// its right that starts lower: the virtual screen has a dead corner above
+// the second monitor and another below the first.
+const MonitorArea kUneven[] = {
+    {{0, 0, 1920, 1080}, {0, 0, 1920, 1040}},
+    {{1920, 400, 3200, 1424}, {1920, 400, 3200, 1424}},
+};
+// A monitor left of the primary one and higher, with its task bar at the bottom.
+const MonitorArea kLeftAndHigher[] = {
+    {{0, 0, 1024, 768}, {0, 0, 1024, 768}},
+    {{-1280, -300, 0, 724}, {-1280, -300, 0, 684}},
+};
+const MonitorArea kSingle[] = {{{0, 0, 1024, 768}, {0, 0, 1024, 768}}};
+
+struct MonitorCase {
+  Placement placed;
+  Placement expected;
+};
+
+void ExpectOnMonitors(const MonitorArea* monitors, int count, const std::vector<MonitorCase>& cases, int line) {
+  for (const MonitorCase& c : cases)
+    EXPECT_EQ(KeepOnMonitors(c.placed, monitors, count), c.expected)
+        << "placed " << c.placed.x << "," << c.placed.y << " " << c.placed.width << "x" << c.placed.height
+        << " (line " << line << ")";
+}
+
+TEST(PlacementRestore, WindowOnNoMonitorComesOntoTheNearestWorkArea) {
+  ExpectOnMonitors(kUneven, 2,
+                   {
+                       // In the dead corner above the second monitor, nearer to
+                       // it than to the first: centred on its work area.
+                       {{2000, 50, 400, 300}, {2360, 762, 400, 300}},
+                       // Touching its top edge is not one pixel on it.
+                       {{2000, 100, 400, 300}, {2360, 762, 400, 300}},
+                       // Below the first monitor: onto its work area, above the task bar.
+                       {{100, 1200, 400, 300}, {760, 370, 400, 300}},
+                       // Far off, larger than the nearest work area: its caption
+                       // stays on it.
+                       {{5000, 5000, 2500, 1200}, {1920, 400, 2500, 1200}},
+                       // One pixel on a monitor is enough to stay.
+                       {{1521, 0, 400, 300}, {1521, 0, 400, 300}},
+                       {{-399, 1079, 400, 300}, {-399, 1079, 400, 300}},
+                       {{3199, 1423, 400, 300}, {3199, 1423, 400, 300}},
+                   },
+                   __LINE__);
+  ExpectOnMonitors(kLeftAndHigher, 2,
+                   {
+                       // Negative positions on the left monitor stay.
+                       {{-1000, -250, 400, 300}, {-1000, -250, 400, 300}},
+                       // Just beyond its left edge; above both, nearer to the one
+                       // or to the other.
+                       {{-1680, 100, 400, 300}, {-840, 42, 400, 300}},
+                       {{200, -700, 400, 300}, {-840, 42, 400, 300}},
+                       {{500, -700, 400, 300}, {312, 234, 400, 300}},
+                   },
+                   __LINE__);
+  ExpectOnMonitors(kSingle, 1,
+                   {
+                       {{-400, 10, 400, 300}, {312, 234, 400, 300}},
+                       {{10, 768, 400, 300}, {312, 234, 400, 300}},
+                       // Where the system clamps far-off coordinates, and the int32 limits.
+                       {{-32768, -32768, 1036, 780}, {0, 0, 1036, 780}},
+                       {{INT_MIN, INT_MIN, 400, 300}, {312, 234, 400, 300}},
+                       {{INT_MAX, INT_MAX, 400, 300}, {312, 234, 400, 300}},
+                   },
+                   __LINE__);
+  // Equally near to two monitors: the first listed.
+  const MonitorArea twins[] = {
+      {{0, 0, 1000, 800}, {0, 0, 1000, 800}},
+      {{2000, 0, 3000, 800}, {2000, 0, 3000, 800}},
+  };
+  ExpectOnMonitors(twins, 2, {{{1300, 100, 400, 300}, {300, 250, 400, 300}}}, __LINE__);
+  // Nothing known about the monitors: nothing moves.
+  EXPECT_EQ(KeepOnMonitors(Placement{-5000, -5000, 400, 300}, nullptr, 0), (Placement{-5000, -5000, 400, 300}));
+}
+
+TEST(PlacementRestore, CentringStaysWithinInt32) {
+  EXPECT_EQ(CentredStart(-1280, 1280, 401), -841);
+  EXPECT_EQ(CentredStart(INT_MAX, 1000, 0), INT_MAX);
+  EXPECT_EQ(CentredStart(INT_MIN, 0, INT_MAX), INT_MIN);
 }
 
 TEST(LayoutAxis, EdgesAgainstTheReferencePoint) {

@@ -176,6 +176,29 @@ TEST_F(MainDialog, DeleteAsksAndRemovesExactlyTheSelectedEntry) {
   EXPECT_NE(LineOf("noon"), -1);
 }
 
+TEST_F(MainDialog, DeleteRemovesTheEntryAskedAboutAfterARefillMeanwhile) {
+  Open(kThree);
+  // The tick refills the list while the question is open, which clears the
+  // selection: OK still removes the entry that was selected when asked.
+  Select("noon");
+  bool selectionCleared = false;
+  {
+    ModalScript answer([](HWND) { return true; },
+                       [&](HWND box) {
+                         RefreshScheduleList(dialog_);
+                         selectionCleared = SendDlgItemMessageA(dialog_, IDC_MAIN_LIST, LB_GETCURSEL, 0, 0) == LB_ERR;
+                         PostMessageA(box, WM_COMMAND, IDOK, 0);
+                       });
+    Command(IDC_MAIN_DELETE);
+    ASSERT_TRUE(answer.ran());
+  }
+  EXPECT_TRUE(selectionCleared) << "the refill left a selection: the case proves nothing";
+  EXPECT_EQ(ScheduleCount(), 2);
+  EXPECT_EQ(LineOf("noon"), -1);
+  EXPECT_NE(LineOf("early"), -1);
+  EXPECT_NE(LineOf("late"), -1);
+}
+
 TEST_F(MainDialog, ModifyWithoutSelectionSaysSo) {
   Open(kThree);
   MessageBoxAnswerer answers({IDOK});

@@ -39,6 +39,15 @@ void RemoveTree(const std::string& folder) {
   RemoveDirectoryA(folder.c_str());
 }
 
+// A drive letter from Y: down to D: that names no drive; 0 when all do.
+char UnmappedDriveLetter() {
+  DWORD drives = GetLogicalDrives();
+  for (char c = 'Y'; c >= 'D'; --c) {
+    if ((drives & (1u << (c - 'A'))) == 0) return c;
+  }
+  return 0;
+}
+
 class Naming : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -101,14 +110,27 @@ TEST_F(Naming, EnsureDirectoryPathFailsWhereALevelCannotBeMade) {
   EXPECT_EQ(EnsureDirectoryPath(At("made\\bad|name\\f.mp3").c_str()), 0);
   EXPECT_TRUE(IsDirectory(At("made")));
   // A drive that does not exist.
-  DWORD drives = GetLogicalDrives();
-  char letter = 0;
-  for (char c = 'Y'; c >= 'D' && letter == 0; --c) {
-    if ((drives & (1u << (c - 'A'))) == 0) letter = c;
-  }
+  char letter = UnmappedDriveLetter();
   ASSERT_NE(letter, 0);
   std::string missingDrive = std::string(1, letter) + ":\\A\\f.mp3";
   EXPECT_EQ(EnsureDirectoryPath(missingDrive.c_str()), 0);
+}
+
+TEST_F(Naming, FileRightInAnExistingDriveRootNeedsNothingMade) {
+  // The root of the drive this test's folder is on, and C:.
+  std::string ownRoot = root_.substr(0, 3);
+  ASSERT_EQ(ownRoot.substr(1), ":\\");
+  for (const std::string& drive : {ownRoot, std::string("C:\\")}) {
+    std::string file = drive + "take_0905.mp3";
+    EXPECT_EQ(EnsureDirectoryPath(file.c_str()), 1) << file;
+    EXPECT_EQ(GetFileAttributesA(file.c_str()), INVALID_FILE_ATTRIBUTES) << "nothing is made: " << file;
+    EXPECT_EQ(EnsureDirectoryPath(drive.c_str()), 1) << drive;
+  }
+  // A drive that is not there has no root to record into.
+  char letter = UnmappedDriveLetter();
+  ASSERT_NE(letter, 0);
+  std::string missing = std::string(1, letter) + ":\\take.mp3";
+  EXPECT_EQ(EnsureDirectoryPath(missing.c_str()), 0) << missing;
 }
 
 TEST_F(Naming, EnsureDirectoryPathRefusesPathsWithoutALevel) {

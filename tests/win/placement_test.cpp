@@ -284,6 +284,46 @@ TEST_F(Placement, OnlyTheRightAndBottomScreenLimitsCentre) {
   }
 }
 
+TEST_F(Placement, DialogStoredOnNoMonitorOpensOnTheWorkAreaOfTheNearestOne) {
+  // The only monitor here is the primary one; the far-off values are left of
+  // it, where the right and bottom limits let them through.
+  MONITORINFO info;
+  info.cbSize = sizeof info;
+  ASSERT_TRUE(GetMonitorInfoA(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &info));
+  const RECT work = info.rcWork;
+  for (int resizable = 0; resizable <= 1; ++resizable) {
+    SIZE size = TemplateSize(resizable ? IDD_MAIN : IDD_EDITOR);
+    struct Case {
+      int x, y;
+      bool moved;
+    } cases[] = {
+        {-3000, 100, true},
+        {-size.cx, 100, true},      // its right edge on the monitor's left edge: no pixel on it
+        {-size.cx + 1, 100, false}, // one column on it
+        {100, -size.cy, true},
+    };
+    for (const Case& c : cases) {
+      SCOPED_TRACE(testing::Message() << "stored " << c.x << "," << c.y << (resizable ? " main" : " editor"));
+      ini_ = UseFreshSettings(NewTempDir("monitors"));
+      Seed(resizable ? kMainKey : kEditorKey, std::to_string(c.x) + " " + std::to_string(c.y) + " " +
+                                                  std::to_string(size.cx) + " " + std::to_string(size.cy));
+      HWND d = resizable ? OpenMain() : OpenEditor();
+      ASSERT_NE(d, nullptr);
+      RECT r = WindowRect(d);
+      POINT expected{c.x, c.y};
+      if (c.moved) {
+        expected.x = work.left + ((work.right - work.left - size.cx) >> 1);
+        expected.y = work.top + ((work.bottom - work.top - size.cy) >> 1);
+      }
+      EXPECT_EQ(r.left, expected.x);
+      EXPECT_EQ(r.top, expected.y);
+      // The place it got is the one remembered.
+      EXPECT_EQ(ReadIni("DlgPos", resizable ? kMainKey : kEditorKey), Numbers(r));
+      DestroyWindow(d);
+    }
+  }
+}
+
 // ---- Saving ----
 
 TEST_F(Placement, MovingRewritesTheValueAndTheKeyComesFromTheHiddenLabel) {

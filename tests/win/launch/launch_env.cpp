@@ -40,7 +40,7 @@ void RemoveContents(const std::wstring& folder) {
   FindClose(listing);
 }
 
-const char kDefaultPlayerFolder[] = "C:\\Program Files\\Winamp\\";
+const char* const kPlayerFolders[] = {"C:\\Program Files\\Winamp\\", "C:\\Program Files (x86)\\Winamp\\"};
 
 }  // namespace
 
@@ -72,8 +72,10 @@ void ClearTestTrees() {
   if (!CheckTestDrives().empty()) return;
   RemoveContents(L"D:\\");
   RemoveContents(L"E:\\");
-  RemoveContents(Wide(kDefaultPlayerFolder));
-  RemoveDirectoryA(kDefaultPlayerFolder);
+  for (const char* folder : kPlayerFolders) {
+    RemoveContents(Wide(folder));
+    RemoveDirectoryA(folder);
+  }
 }
 
 bool MakeFolders(const std::string& folder) {
@@ -125,7 +127,28 @@ void SetUninstallString(const std::string& value) {
   RegCloseKey(key);
 }
 
-void RemoveUninstallEntry() { RegDeleteKeyA(HKEY_LOCAL_MACHINE, STR_UNINSTALL_KEY); }
+bool SetUninstallStringInView(const std::string& value, int bits) {
+  if (value.find('"') != std::string::npos) return false;
+  std::string command = std::string("reg add \"HKLM\\") + STR_UNINSTALL_KEY + "\" /v " STR_UNINSTALL_VALUE " /d \"" +
+                        value + "\" /reg:" + std::to_string(bits) + " /f";
+  std::vector<char> line(command.begin(), command.end());
+  line.push_back('\0');
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
+                      &process))
+    return false;
+  DWORD code = 1;
+  if (WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0) GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return code == 0;
+}
+
+void RemoveUninstallEntry() {
+  for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) RegDeleteKeyExA(HKEY_LOCAL_MACHINE, STR_UNINSTALL_KEY, view, 0);
+}
 
 void UseStartLog(const std::string& path) {
   DeleteFileA(path.c_str());

@@ -17,8 +17,9 @@ std::string CheckTestDrives();
 // The fixed drive roots as listed.
 std::vector<std::string> FixedDrives();
 
-// Removes everything but the mark on the test drives, and the default player
-// folder on C:; does nothing unless CheckTestDrives() passes.
+// Removes everything but the mark on the test drives, and the player's
+// folders under both program folders on C:; does nothing unless
+// CheckTestDrives() passes.
 void ClearTestTrees();
 // Creates the folders of path (a full path; may exceed MAX_PATH).
 bool MakeFolders(const std::string& folder);
@@ -32,6 +33,11 @@ std::vector<std::string> ListNames(const std::string& folder);
 
 // HKLM's uninstall entry of the player.
 void SetUninstallString(const std::string& value);
+// The same written the way an installer of the given bitness does it, by
+// "reg add ... /reg:32" or "/reg:64" (value without double quotes). False
+// when reg did not report success.
+bool SetUninstallStringInView(const std::string& value, int bits);
+// Removes the entry from both registry views.
 void RemoveUninstallEntry();
 
 // The fake player's log: one line "module|command line" per start.

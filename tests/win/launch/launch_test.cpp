@@ -36,6 +36,10 @@ const std::string kNotFound =
     "'WINAMP.EXE'\xC0\xBA \xB8\xF0\xB5\xE7 \xC7\xCF\xB5\xE5\xB5\xF0\xBD\xBA\xC5\xA9 "
     "\xBE\xEE\xB5\xF0\xBF\xA1\xB5\xB5 \xBE\xF8\xBD\xC0\xB4\xCF\xB4\xD9";
 const char kDefaultPlayer[] = "C:\\Program Files\\Winamp\\WINAMP.EXE";
+// Where a 32-bit installer puts the player on a 64-bit system.
+const char kX86FolderPlayer[] = "C:\\Program Files (x86)\\Winamp\\WINAMP.EXE";
+// The test program looks where the product of its own bitness looks.
+const bool k64Bit = sizeof(void*) == 8;
 
 // Every text the status line is given, with the number of message boxes seen
 // by then.
@@ -55,6 +59,13 @@ LRESULT CALLBACK RecordingStatusProc(HWND window, UINT message, WPARAM wParam, L
 }
 
 INT_PTR CALLBACK PlainDialogProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
+
+// What the status line shows during a launch that searched both drives, or
+// none.
+std::vector<std::string> StatusAfter(bool searched) {
+  if (searched) return {kSearchingD, kSearchingE, kBefore};
+  return {kBefore};
+}
 
 std::vector<std::string> StatusTexts() {
   std::vector<std::string> texts;
@@ -143,7 +154,7 @@ TEST_F(PlayerLaunch, QuotedUninstallStringLeadsToThePlayerBesideTheUninstaller) 
   EXPECT_EQ(StatusTexts(), std::vector<std::string>{kBefore}) << "searched although the path was known";
 }
 
-TEST_F(PlayerLaunch, UninstallFolderWithoutThePlayerLeadsToTheDriveSearchNotTheDefaultFolder) {
+TEST_F(PlayerLaunch, UninstallFolderWithoutThePlayerLeadsToTheProgramFoldersOrTheDriveSearch) {
   SetUninstallString("D:\\Gone\\uninst.exe");
   ASSERT_TRUE(MakeFolders("D:\\Gone\\"));
   // The default folder holds the player, but C: is no fixed drive here: only
@@ -153,18 +164,79 @@ TEST_F(PlayerLaunch, UninstallFolderWithoutThePlayerLeadsToTheDriveSearchNotTheD
 
   std::string located;
   EXPECT_TRUE(LocateAndLaunch(&located));
-  EXPECT_EQ(located, "D:\\Gone\\WINAMP.EXE");
-  EXPECT_EQ(ReadIni("Config", "WINAMP.EXE"), "E:\\Deep\\Er\\WINAMP.EXE");
+  // The area keeps the first candidate; what is stored is where the player is.
+  EXPECT_EQ(located, k64Bit ? kDefaultPlayer : "D:\\Gone\\WINAMP.EXE");
+  // The 64-bit program goes on to the program folders; the 32-bit one, whose
+  // uninstall entry could be read, goes to the drive search.
+  const std::string player = k64Bit ? kDefaultPlayer : "E:\\Deep\\Er\\WINAMP.EXE";
+  EXPECT_EQ(ReadIni("Config", "WINAMP.EXE"), player);
   std::vector<Start> starts = WaitForStarts(log_, 1);
   ASSERT_EQ(starts.size(), 1u);
-  EXPECT_EQ(starts[0].module, "E:\\Deep\\Er\\WINAMP.EXE");
-  EXPECT_EQ(StatusTexts(), (std::vector<std::string>{kSearchingD, kSearchingE, kBefore}));
+  EXPECT_EQ(starts[0].module, player);
+  EXPECT_EQ(StatusTexts(), StatusAfter(!k64Bit));
+}
+
+TEST_F(PlayerLaunch, BothRegistryViewsAreReadThirtyTwoBitFirstWithoutADriveSearch) {
+  // As a 32-bit installer writes it on a 64-bit system, and nothing in the
+  // 64-bit view.
+  ASSERT_TRUE(PlaceFakePlayer("D:\\Player32\\WINAMP.EXE"));
+  ASSERT_TRUE(SetUninstallStringInView("D:\\Player32\\uninst.exe", 32));
+  ListingWatch watch;
+  ASSERT_TRUE(watch.active());
+  std::string located;
+  EXPECT_TRUE(LocateAndLaunch(&located));
+  EXPECT_EQ(located, "D:\\Player32\\WINAMP.EXE");
+  EXPECT_EQ(ReadIni("Config", "WINAMP.EXE"), "D:\\Player32\\WINAMP.EXE");
+  std::vector<Start> starts = WaitForStarts(log_, 1);
+  ASSERT_EQ(starts.size(), 1u);
+  EXPECT_EQ(starts[0].module, "D:\\Player32\\WINAMP.EXE");
+  EXPECT_EQ(watch.opened(), 0) << "searched although the uninstall entry named the player";
+  EXPECT_EQ(StatusTexts(), std::vector<std::string>{kBefore});
+
+  // A player in each view: the 32-bit view's is taken.
+  ASSERT_TRUE(PlaceFakePlayer("E:\\Player64\\WINAMP.EXE"));
+  ASSERT_TRUE(SetUninstallStringInView("E:\\Player64\\uninst.exe", 64));
+  WriteFileText(ini_, "");
+  char area[260];
+  LocatePlayer(area);
+  EXPECT_EQ(ReadIni("Config", "WINAMP.EXE"), "D:\\Player32\\WINAMP.EXE");
+
+  // The 32-bit view leads nowhere: the 64-bit program takes the 64-bit
+  // view's player, still without a search; the 32-bit program reads only
+  // its own view and searches.
+  ASSERT_TRUE(DeleteFileA("D:\\Player32\\WINAMP.EXE"));
+  WriteFileText(ini_, "");
+  statusChanges.clear();
+  LocateAndLaunch(&located);
+  EXPECT_EQ(located, k64Bit ? "E:\\Player64\\WINAMP.EXE" : "D:\\Player32\\WINAMP.EXE");
+  EXPECT_EQ(ReadIni("Config", "WINAMP.EXE"), "E:\\Player64\\WINAMP.EXE");
+  EXPECT_EQ(StatusTexts(), StatusAfter(!k64Bit));
+  if (k64Bit) {
+    EXPECT_EQ(watch.opened(), 0);
+  }
+}
+
+TEST_F(PlayerLaunch, ProgramFoldersOnTheWindowsDriveAreTriedX86First) {
+  ASSERT_TRUE(PlaceFakePlayer(kX86FolderPlayer));
+  ASSERT_TRUE(PlaceFakePlayer(kDefaultPlayer));
+  char area[260];
+  LocatePlayer(area);
+  // The 32-bit program knows only the folder of its own system.
+  const std::string first = k64Bit ? kX86FolderPlayer : kDefaultPlayer;
+  EXPECT_EQ(std::string(area), first);
+  EXPECT_EQ(ReadIni("Config", "WINAMP.EXE"), first);
+
+  ASSERT_TRUE(DeleteFileA(kDefaultPlayer));
+  WriteFileText(ini_, "");
+  LocatePlayer(area);
+  EXPECT_EQ(ReadIni("Config", "WINAMP.EXE"), k64Bit ? kX86FolderPlayer : "");
 }
 
 TEST_F(PlayerLaunch, WithoutUninstallEntryTheDefaultFolderIsTheCandidate) {
   char area[260];
   LocatePlayer(area);
-  EXPECT_STREQ(area, kDefaultPlayer);
+  // Found nowhere, the area holds the first candidate tried.
+  EXPECT_STREQ(area, k64Bit ? kX86FolderPlayer : kDefaultPlayer);
   EXPECT_EQ(IniText(), "") << "a candidate that does not exist is not stored";
 
   ASSERT_TRUE(PlaceFakePlayer(kDefaultPlayer));
