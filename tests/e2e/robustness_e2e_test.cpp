@@ -566,6 +566,57 @@ TEST(RobustFaults, HungPluginCostsOneBoundedReadPerTickAndRecordsOnceItAnswers) 
   });
 }
 
+// "HH:MM:SS" of the second, as the title clock shows it.
+std::string TitleClock(int second) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%02d:%02d:%02d", second / 3600 % 24, second / 60 % 60, second % 60);
+  return text;
+}
+
+// Going to sleep pauses the tick; waking, or the clock being set, makes the
+// program look at the clock and the schedule at once: the window that opened
+// meanwhile starts on the message, not a tick later.
+TEST(RobustFaults, AfterSleepOrAClockChangeTheScheduleIsLookedAtAtOnce) {
+  AvoidMidnight();
+  RunIsolated("power", [](const PrivateDesktop& desktop) {
+    std::string out = e2e::NewTempDir("power-out");
+    int first = NowSeconds() + kLeadSeconds;
+    int second = first + 9;
+    std::string firstName = out + "after-sleep.mp3", secondName = out + "after-clock.mp3";
+    Standin standin;
+    Product product;
+    StartScene(desktop, "power", {}, Line(0, first, first + 6, firstName) + Line(1, second, second + 4, secondName),
+               &standin, &product);
+    if (testing::Test::HasFatalFailure()) return;
+    HWND main = product.main;
+
+    const struct {
+      int opens;
+      UINT message;
+      WPARAM wParam;
+    } wakes[] = {{first, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC}, {second, WM_TIMECHANGE, 0}};
+    size_t number = 0;
+    for (const auto& wake : wakes) {
+      ++number;
+      SleepUntil(wake.opens - 2, 300);
+      SendMessageA(main, WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
+      SleepUntil(wake.opens + 2, 300);
+      EXPECT_EQ(Events(standin, "request").size(), number - 1) << "the tick runs on while asleep";
+      EXPECT_EQ(e2e::WindowTextOf(main).find(TitleClock(wake.opens + 2)), std::string::npos);
+      PostMessageA(main, wake.message, wake.wParam, 0);
+      JournalEvent request;
+      ASSERT_TRUE(e2e::WaitForJournalEvent(standin.journal, "request", number, &request, 2000)) << number;
+      EXPECT_EQ(SecondsOfClock(request.clock), wake.opens + 2) << request.line;
+      EXPECT_NE(e2e::WindowTextOf(main).find(TitleClock(wake.opens + 2)), std::string::npos)
+          << e2e::WindowTextOf(main);
+    }
+    // The tick runs on aligned: the second window stops on its second.
+    JournalEvent stopped;
+    ASSERT_TRUE(e2e::WaitForJournalEvent(standin.journal, "stop", 2, &stopped, MsUntil(second + 4, 2)));
+    EXPECT_EQ(SecondsOfClock(stopped.clock), second + 4) << stopped.line;
+  });
+}
+
 // The second entry's window follows the first's, so the first (retried every
 // second while its window lasts) cannot hold it up.
 void ExpectUnusableFolderSkipped(const PrivateDesktop& desktop, const std::string& label, const std::string& badPattern,
