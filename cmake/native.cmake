@@ -27,6 +27,7 @@ if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
     target_compile_options(${name} PRIVATE ${TAVELUND_WARNINGS} ${SANITIZE} -fsanitize=fuzzer)
     target_link_options(${name} PRIVATE ${SANITIZE} -fsanitize=fuzzer)
     target_link_libraries(${name} PRIVATE tavelund_core)
+    target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
     set(seeds ${CMAKE_SOURCE_DIR}/tests/fuzz/corpus/${name})
     set(work ${CMAKE_BINARY_DIR}/fuzz-corpus/${name})
     add_test(NAME fuzz.${name}

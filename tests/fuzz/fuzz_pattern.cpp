@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/cp949.h"
 #include "schedule/schedule.h"
 #include "scheduler/naming.h"
 
@@ -40,22 +41,8 @@ void Check(bool condition, const char* what) {
   }
 }
 
-bool IsLead(char c) {
-  unsigned char u = static_cast<unsigned char>(c);
-  return u >= 0x81 && u <= 0xFE;
-}
-
-// Length of the longest run of whole characters at the start of text that
-// is no longer than limit; a lead byte with a byte behind it opens a pair.
-size_t WholePrefix(const std::string& text, size_t limit) {
-  size_t taken = 0;
-  while (taken < text.size()) {
-    size_t step = IsLead(text[taken]) && taken + 1 < text.size() ? 2 : 1;
-    if (taken + step > limit) break;
-    taken += step;
-  }
-  return taken;
-}
+using cp949::IsLead;
+using cp949::WholePrefix;
 
 bool IsBlankOrTab(char c) { return c == ' ' || c == '\t'; }
 

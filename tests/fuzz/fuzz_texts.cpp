@@ -27,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/cp949.h"
 #include "app/main_view.h"
 #include "app/startup.h"
 #include "scheduler/tick.h"
@@ -114,16 +115,9 @@ void FuzzListLine(Reader& in) {
   std::string body = text.substr(0, text.size() - 3);
   Check(whole.compare(0, body.size(), body) == 0, "a cut line keeps a prefix of the whole line");
   // The ellipsis takes the end of the buffer; in front of it as many whole
-  // characters of the line as fit (a lead byte 0x81..0xFE with one behind
-  // it opens a pair).
-  size_t kept = 0;
-  while (kept < whole.size()) {
-    const unsigned char byte = static_cast<unsigned char>(whole[kept]);
-    size_t step = byte >= 0x81 && byte <= 0xFE && kept + 1 < whole.size() ? 2 : 1;
-    if (kept + step > capacity - 4) break;
-    kept += step;
-  }
-  Check(body.size() == kept, "the cut in front of the ellipsis never splits a character");
+  // characters of the line as fit.
+  Check(body.size() == cp949::WholePrefix(whole, capacity - 4),
+        "the cut in front of the ellipsis never splits a character");
 }
 
 void FuzzTitleClock(Reader& in) {

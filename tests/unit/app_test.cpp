@@ -85,6 +85,16 @@ TEST(ListLine, CutLinesEndInEllipsisOnACharacterBoundary) {
     EXPECT_EQ(korean % 2, 0u) << capacity;
     EXPECT_EQ(line[capacity], 'Z') << "wrote past the buffer";
   }
+  // 0xFF opens no pair: a pattern of such bytes is cut right at the room left.
+  std::string bytes(PATH_CAPACITY - 2, '\xFF');
+  e = Entry(0, 1, bytes.c_str(), false);
+  char line[LIST_LINE_CAPACITY];
+  // 23 bytes of times and mark, then 15 of the pattern: an odd count, which a
+  // pair-wise cut could not leave.
+  EXPECT_EQ(FormatListLine(line, 42, &e), 0);
+  EXPECT_EQ(std::strlen(line), 41u);
+  EXPECT_EQ(std::string(line + 38), "...");
+  EXPECT_EQ(line[37], '\xFF');
 }
 
 TEST(TitleClock, AppendsThenReplacesTheClock) {
