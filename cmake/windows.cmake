@@ -58,26 +58,37 @@ include(GoogleTest)
 
 set(TEST_LINK ${STATIC_LINK})
 
+# One support library for every Windows tier: folders and files, processes,
+# other processes' windows, the stand-in and its journal (e2e_support), and
+# the in-process helpers: settings, message pumping, message boxes
+# (win_support).
+add_library(test_support STATIC ${CMAKE_SOURCE_DIR}/tests/e2e/e2e_support.cpp ${CMAKE_SOURCE_DIR}/tests/win/win_support.cpp)
+target_include_directories(test_support PUBLIC ${CMAKE_SOURCE_DIR}/tests ${TAVELUND_INCLUDES})
+target_compile_options(test_support PRIVATE ${TAVELUND_WARNINGS})
+target_link_libraries(test_support PUBLIC gtest ${SYSTEM_LIBS})
+
 # In-process tests of the shell against the real platform.
 file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
+list(FILTER WIN_TEST_SOURCES EXCLUDE REGEX "/win_support\\.cpp$")
 if(WIN_TEST_SOURCES)
   add_executable(win_tests ${WIN_TEST_SOURCES} $<TARGET_OBJECTS:tavelund_resources>)
   target_include_directories(win_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
   target_compile_options(win_tests PRIVATE ${TAVELUND_WARNINGS})
   target_link_options(win_tests PRIVATE ${TEST_LINK})
-  target_link_libraries(win_tests PRIVATE tavelund_shell gtest_main)
+  target_link_libraries(win_tests PRIVATE test_support tavelund_shell gtest_main)
   gtest_discover_tests(win_tests DISCOVERY_MODE PRE_TEST TEST_PREFIX "win." DISCOVERY_TIMEOUT 120
     PROPERTIES TIMEOUT 300)
 endif()
 
 # Whole-process tests: Tavelund.exe with the stand-in player.
 file(GLOB E2E_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
+list(FILTER E2E_TEST_SOURCES EXCLUDE REGEX "/e2e_support\\.cpp$")
 if(E2E_TEST_SOURCES)
   add_executable(e2e_tests ${E2E_TEST_SOURCES})
   target_include_directories(e2e_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests ${TAVELUND_INCLUDES})
   target_compile_options(e2e_tests PRIVATE ${TAVELUND_WARNINGS})
   target_link_options(e2e_tests PRIVATE ${TEST_LINK})
-  target_link_libraries(e2e_tests PRIVATE tavelund_core gtest_main ${SYSTEM_LIBS})
+  target_link_libraries(e2e_tests PRIVATE test_support tavelund_core gtest_main ${SYSTEM_LIBS})
   add_dependencies(e2e_tests Tavelund)
   if(TARGET standin-player)
     add_dependencies(e2e_tests standin-player)
@@ -95,12 +106,11 @@ if(LAUNCH_TEST_SOURCES)
   add_executable(fake_player WIN32 ${CMAKE_SOURCE_DIR}/tests/win/fake_player/fake_player.cpp)
   target_compile_options(fake_player PRIVATE ${TAVELUND_WARNINGS})
   target_link_options(fake_player PRIVATE ${STATIC_LINK})
-  add_executable(launch_tests ${LAUNCH_TEST_SOURCES} ${CMAKE_SOURCE_DIR}/tests/win/win_support.cpp
-    $<TARGET_OBJECTS:tavelund_resources>)
+  add_executable(launch_tests ${LAUNCH_TEST_SOURCES} $<TARGET_OBJECTS:tavelund_resources>)
   target_include_directories(launch_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
   target_compile_options(launch_tests PRIVATE ${TAVELUND_WARNINGS})
   target_link_options(launch_tests PRIVATE ${TEST_LINK})
-  target_link_libraries(launch_tests PRIVATE tavelund_shell gtest_main)
+  target_link_libraries(launch_tests PRIVATE test_support tavelund_shell gtest_main)
   add_dependencies(launch_tests fake_player)
   set_target_properties(launch_tests PROPERTIES CROSSCOMPILING_EMULATOR
     "${CMAKE_SOURCE_DIR}/scripts/launch-test-prefix.sh;${CMAKE_BINARY_DIR}/wineprefix-launch;${CMAKE_BINARY_DIR}/launch-drives")
@@ -144,12 +154,11 @@ if(BENCH_SOURCES)
   target_link_libraries(bench_shell PRIVATE tavelund_shell)
 
   # Whole-process figures: start-up, punctuality, idle set-up.
-  add_executable(bench_driver EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/bench/driver.cpp
-    ${CMAKE_SOURCE_DIR}/tests/e2e/e2e_support.cpp)
+  add_executable(bench_driver EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/bench/driver.cpp)
   target_include_directories(bench_driver PRIVATE ${CMAKE_SOURCE_DIR}/bench ${CMAKE_SOURCE_DIR}/tests ${TAVELUND_INCLUDES})
   target_compile_options(bench_driver PRIVATE ${TAVELUND_WARNINGS})
   target_link_options(bench_driver PRIVATE ${STATIC_LINK})
-  target_link_libraries(bench_driver PRIVATE ${SYSTEM_LIBS})
+  target_link_libraries(bench_driver PRIVATE test_support ${SYSTEM_LIBS})
 
   add_custom_target(bench)
   add_dependencies(bench Tavelund Tavelund-unaligned standin-player bench_floor_dialog bench_shell bench_driver)

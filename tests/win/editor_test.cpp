@@ -816,7 +816,7 @@ bool IsFolderBrowserOf(HWND window, HWND owner) {
 std::vector<std::string> StaticTexts(HWND window) {
   std::vector<std::string> texts;
   for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-    if (ClassName(child) == "Static") texts.push_back(WindowText(child));
+    if (ClassNameOf(child) == "Static") texts.push_back(WindowText(child));
   return texts;
 }
 

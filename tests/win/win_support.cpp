@@ -9,24 +9,6 @@
 
 namespace winsupport {
 
-std::string ExeDirectory() {
-  char path[MAX_PATH] = "";
-  GetModuleFileNameA(nullptr, path, sizeof path);
-  std::string s(path);
-  return s.substr(0, s.find_last_of('\\') + 1);
-}
-
-std::string NewTempDir(const std::string& name) {
-  static int counter = 0;
-  std::string root = ExeDirectory() + "win-tmp\\";
-  CreateDirectoryA(root.c_str(), nullptr);
-  for (;;) {
-    std::string dir = root + name + "-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
-    if (CreateDirectoryA(dir.c_str(), nullptr)) return dir + "\\";
-    if (GetLastError() != ERROR_ALREADY_EXISTS) return std::string();
-  }
-}
-
 std::string UseFreshSettings(const std::string& dir) {
   std::string ini = dir + "Tavelund.INI";
   DeleteFileA(ini.c_str());
@@ -39,24 +21,6 @@ std::string ReadIni(const std::string& section, const std::string& key) {
   char value[4096] = "";
   GetPrivateProfileStringA(section.c_str(), key.c_str(), "", value, sizeof value, settingsPath);
   return value;
-}
-
-std::string ReadFileText(const std::string& path) {
-  std::string text;
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return text;
-  char buffer[4096];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
-  std::fclose(f);
-  return text;
-}
-
-void WriteFileText(const std::string& path, const std::string& text) {
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return;
-  std::fwrite(text.data(), 1, text.size(), f);
-  std::fclose(f);
 }
 
 void PumpFor(DWORD milliseconds) {
@@ -165,17 +129,12 @@ namespace {
 std::vector<ModalScript*> armedScripts;
 
 BOOL CALLBACK CollectDialog(HWND window, LPARAM param) {
-  if (IsWindowVisible(window) && ClassName(window) == "#32770")
+  if (IsWindowVisible(window) && ClassNameOf(window) == "#32770")
     reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
   return TRUE;
 }
 }  // namespace
 
-std::string ClassName(HWND window) {
-  char name[64] = "";
-  GetClassNameA(window, name, sizeof name);
-  return name;
-}
 
 std::vector<HWND> ThreadDialogs() {
   std::vector<HWND> dialogs;

@@ -7,18 +7,20 @@
 #include <string>
 #include <vector>
 
+#include "e2e/e2e_support.h"
+
 namespace winsupport {
 
-// Folder of the running test exe (Windows path, with a trailing backslash).
-std::string ExeDirectory();
-// A new empty folder under the test exe's folder: win-tmp\<name>-<pid>-<n>\ .
-std::string NewTempDir(const std::string& name);
+// Folders, files and windows as every tier of the tests sees them.
+using e2e::ClassNameOf;
+using e2e::ExeDirectory;
+using e2e::NewTempDir;
+inline std::string ReadFileText(const std::string& path) { return e2e::ReadFileBytes(path); }
+inline void WriteFileText(const std::string& path, const std::string& text) { e2e::WriteFileBytes(path, text); }
 // Points the program's settingsPath at <dir>Tavelund.INI (the file is removed first).
 std::string UseFreshSettings(const std::string& dir);
 // Reads a key of the current settings file ("" when absent).
 std::string ReadIni(const std::string& section, const std::string& key);
-std::string ReadFileText(const std::string& path);
-void WriteFileText(const std::string& path, const std::string& text);
 
 // Dispatches messages for the given time.
 void PumpFor(DWORD milliseconds);
@@ -80,6 +82,5 @@ class ModalScript {
 
 // Visible "#32770" windows of this thread, in z-order.
 std::vector<HWND> ThreadDialogs();
-std::string ClassName(HWND window);
 
 }  // namespace winsupport
