@@ -4,6 +4,7 @@
 //
 // Paths are Windows paths in code page 949; folders end with a backslash.
 #pragma once
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <functional>
@@ -12,6 +13,16 @@
 #include <vector>
 
 namespace e2e {
+
+// Where a checking helper was called from. A helper takes one as its last
+// argument, left to its default, and opens a CALLED_FROM trace with it, so a
+// failure inside the helper names the test line that called it.
+struct Caller {
+  const char* file;
+  int line;
+  Caller(const char* f = __builtin_FILE(), int l = __builtin_LINE()) : file(f), line(l) {}
+};
+#define CALLED_FROM(caller) ::testing::ScopedTrace calledFrom(caller.file, caller.line, "called from here")
 
 // Time limit for anything a process must do "soon" (start, answer, appear).
 const DWORD kWaitMs = 15000;

@@ -164,7 +164,8 @@ std::string Kinds(const RequestRun& run) {
 }
 
 // The request reached the plug-in whole, from the main window.
-void ExpectRequest(const RequestRun& run, const std::string& params) {
+void ExpectRequest(const RequestRun& run, const std::string& params, e2e::Caller caller = e2e::Caller()) {
+  CALLED_FROM(caller);
   JournalEvent request = First(run, "request");
   ASSERT_EQ("request", request.kind) << Kinds(run);
   EXPECT_EQ(Hex(run.main), request.Field("from"));
@@ -173,7 +174,8 @@ void ExpectRequest(const RequestRun& run, const std::string& params) {
 }
 
 // The recording started with the request's name and parameters.
-void ExpectStarted(const RequestRun& run, const std::string& params) {
+void ExpectStarted(const RequestRun& run, const std::string& params, e2e::Caller caller = e2e::Caller()) {
+  CALLED_FROM(caller);
   EXPECT_EQ(REQUEST_DONE, run.result);
   EXPECT_TRUE(run.commands.empty());
   JournalEvent start = First(run, "start");
