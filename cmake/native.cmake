@@ -34,3 +34,7 @@ if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
               ${CMAKE_SOURCE_DIR}/scripts/run-fuzz.sh $<TARGET_FILE:${name}> ${work} ${seeds} ${TAVELUND_FUZZ_SECONDS})
   endforeach()
 endif()
+
+# The test command's own decisions: which tiers run on which machine and how
+# a tier's results are counted.
+add_test(NAME scripts.tier_selection COMMAND ${CMAKE_SOURCE_DIR}/tests/scripts/tier_selection_test.sh)
