@@ -69,9 +69,12 @@ for tier in "${TIERS[@]}"; do
     continue
   fi
   if [ "$TIER_ACTION" = skip ]; then
-    # The same test programs as the x86-64 tier, built for x86.
-    count="${win64_tests:-its} tests"
-    line="$tier: skipped, $count not run: $TIER_WHY"
+    # The same test programs as the x86-64 tier's, built for x86.
+    if [ -n "$win64_tests" ]; then
+      line="$tier: skipped, $win64_tests tests not run (win64's, built for x86): $TIER_WHY"
+    else
+      line="$tier: skipped, not run: $TIER_WHY"
+    fi
     echo "== $line"
     summary+=("$line")
     [ -n "$win64_tests" ] && skipped=$((skipped + win64_tests))

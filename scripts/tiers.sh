@@ -13,8 +13,11 @@ tier_plan() {
     native) TIER_ACTION=run; TIER_WHY="native code, no Wine" ;;
     win64) TIER_ACTION=run; TIER_WHY="x86-64 programs under Wine, $WINE_LOADER" ;;
     win32)
-      if [ "$WIN32_RUNS" = 1 ]; then TIER_ACTION=run; else TIER_ACTION=skip; fi
-      TIER_WHY="x86 programs under Wine: $WIN32_WHY" ;;
+      if [ "$WIN32_RUNS" = 1 ]; then
+        TIER_ACTION=run TIER_WHY="x86 programs under Wine; $WIN32_WHY"
+      else
+        TIER_ACTION=skip TIER_WHY=$WIN32_WHY
+      fi ;;
     *) wine_fail "no tier '$1'"; return 1 ;;
   esac
 }
