@@ -35,3 +35,9 @@ if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
               ${CMAKE_SOURCE_DIR}/scripts/run-fuzz.sh $<TARGET_FILE:${name}> ${work} ${seeds} ${TAVELUND_FUZZ_SECONDS})
   endforeach()
 endif()
+
+# The scripts' own decisions: which test tiers run on which machine, how a
+# tier's results are counted, and the one line a Wine helper prints when it
+# cannot set Wine up.
+add_test(NAME scripts.tier_selection COMMAND ${CMAKE_SOURCE_DIR}/tests/scripts/tier_selection_test.sh)
+add_test(NAME scripts.wine_helpers COMMAND ${CMAKE_SOURCE_DIR}/tests/scripts/wine_helpers_test.sh)

@@ -2,6 +2,10 @@
 # that run under Wine through scripts/wine-run.
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 set(WINE_PREFIX_DIR ${CMAKE_SOURCE_DIR}/build/wineprefix CACHE PATH "Wine prefix shared by the Windows builds")
+# wine-run starts every program with Wine's 64-bit loader, which hands x86
+# programs on to the 32-bit one: the x86 build's tests need a kernel that runs
+# 32-bit code. scripts/test.sh runs them only there (wine_win32_probe), and
+# wine-run says so when an x86 program fails where it cannot run.
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/scripts/wine-run --prefix ${WINE_PREFIX_DIR})
 
 set(PRODUCT_FLAGS ${TAVELUND_WARNINGS} -fno-exceptions -fno-rtti -ffunction-sections -fdata-sections)

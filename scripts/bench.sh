@@ -31,6 +31,11 @@
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 root=$(pwd)
+# shellcheck source=wine-env.sh
+source scripts/wine-env.sh
+# Benchmarks that could not run; the table then says "n/a" for their figures
+# and the command fails.
+not_run=0
 command_line="scripts/bench.sh${*:+ $*}"
 
 idle_seconds=300
@@ -90,8 +95,10 @@ measure() {
   mkdir -p "$prefix"
   rm -rf "$tmp"
   mkdir -p "$tmp"
-  stop_wine() { scripts/stop-wine.sh "$prefix" >/dev/null 2>&1 || true; }
+  stop_wine() { scripts/stop-wine.sh "$prefix" || echo "bench.sh: the benchmark prefix's Wine processes could not all be stopped (above)" >&2; }
   trap stop_wine EXIT
+  trap 'exit 130' INT
+  trap 'exit 143' TERM
   winpath() { printf 'Z:%s' "$1" | tr '/' '\\'; }
   # Runs a program of the build under Wine; its output goes to the log, since
   # Wine's service processes may keep a pipe open after the program ended.
@@ -110,26 +117,30 @@ measure() {
     sed -n "$((shown_notes + 1)),${total}p" "$results" | sed -n 's/^# /   /p'
     shown_notes=$total
   }
+  failed_run() { echo "   ($1 failed, see $log)"; not_run=$((not_run + 1)); }
   workdir() { rm -rf "$tmp/$1"; mkdir -p "$tmp/$1"; winpath "$tmp/$1"; }
 
   echo "== Wine prefix $prefix"
-  win cmd /c exit || true
+  if ! win cmd /c exit; then
+    echo "bench.sh: Wine could not run a program in $prefix: $(tail -1 "$log")" >&2
+    exit 1
+  fi
 
   if wanted startup; then
     echo "== Start-up: $startup_runs starts of each, after one untimed start"
-    win "$build/bench_driver.exe" startup "$(workdir startup)" "$startup_runs" "$(winpath "$results")" || echo "   (start-up benchmark failed, see $log)"
+    win "$build/bench_driver.exe" startup "$(workdir startup)" "$startup_runs" "$(winpath "$results")" || failed_run "start-up benchmark"
     show_notes
   fi
   if wanted punctuality; then
     echo "== Punctuality, aligned tick: $starts scheduled starts"
     win "$build/bench_driver.exe" punctuality "$(winpath "$build/Tavelund.exe")" "$(workdir punct-aligned)" "$starts" \
-      "$(winpath "$results")" aligned || echo "   (punctuality benchmark failed, see $log)"
+      "$(winpath "$results")" aligned || failed_run "punctuality benchmark"
     show_notes
     per_run=$(( (starts + unaligned_runs - 1) / unaligned_runs ))
     echo "== Punctuality, unaligned variant: $unaligned_runs program starts x $per_run scheduled starts"
     for run in $(seq "$unaligned_runs"); do
       win "$build/bench_driver.exe" punctuality "$(winpath "$build/Tavelund-unaligned.exe")" "$(workdir "punct-unaligned-$run")" \
-        "$per_run" "$(winpath "$results")" unaligned || echo "   (punctuality benchmark failed, see $log)"
+        "$per_run" "$(winpath "$results")" unaligned || failed_run "punctuality benchmark"
     done
     show_notes
   fi
@@ -147,13 +158,13 @@ measure() {
       done
     fi
     ln -sfn "$tree" "$prefix/dosdevices/t:"
-    win "$build/bench_shell.exe" search 'T:\' "$search_repeats" "$(winpath "$results")" || echo "   (search benchmark failed, see $log)"
+    win "$build/bench_shell.exe" search 'T:\' "$search_repeats" "$(winpath "$results")" || failed_run "search benchmark"
     show_notes
   fi
   if wanted store; then
     echo "== Schedule load and save: 1 000 entries ($store_repeats times), 10 000 entries (once)"
-    win "$build/bench_shell.exe" store "$(workdir store)" "$store_repeats" "$(winpath "$results")" 1000 || echo "   (store benchmark failed, see $log)"
-    win "$build/bench_shell.exe" store "$(workdir store)" 1 "$(winpath "$results")" 10000 || echo "   (store benchmark failed, see $log)"
+    win "$build/bench_shell.exe" store "$(workdir store)" "$store_repeats" "$(winpath "$results")" 1000 || failed_run "store benchmark"
+    win "$build/bench_shell.exe" store "$(workdir store)" 1 "$(winpath "$results")" 10000 || failed_run "store benchmark"
     show_notes
   fi
   # ---- Idle CPU time, from Linux: the processes of this prefix ----
@@ -177,7 +188,7 @@ measure() {
     local kind=$1 dir before after
     dir=$(workdir "idle-$kind")
     if ! win "$build/bench_driver.exe" idle-start "$kind" "$dir" "$(winpath "$results")"; then
-      echo "   (idle set-up of $kind failed, see $log)"
+      failed_run "idle set-up of $kind"
       win "$build/bench_driver.exe" close "$(winpath "$results")" || true
       return
     fi
@@ -215,17 +226,18 @@ measure() {
     show_notes
   fi
   stop_wine
-  trap - EXIT
+  trap - EXIT INT TERM
 }
 
 if [ $report_only -eq 0 ]; then measure; fi
 [ -s "$results" ] || { echo "bench.sh: no figures in $results" >&2; exit 1; }
 
 # ---- The table ----
-values() { grep "^$1 " "$results" | cut -d' ' -f2- | tr '\n' ' '; }
-median() { tr ' ' '\n' | grep . | sort -g | awk '{a[NR] = $1} END {if (!NR) print "nan"; else if (NR % 2) print a[(NR + 1) / 2]; else print (a[NR / 2] + a[NR / 2 + 1]) / 2}'; }
+# A figure that was not measured (--only) is empty, and shows as n/a.
+values() { { grep "^$1 " "$results" || true; } | cut -d' ' -f2- | tr '\n' ' '; }
+median() { tr ' ' '\n' | { grep . || true; } | sort -g | awk '{a[NR] = $1} END {if (!NR) print "nan"; else if (NR % 2) print a[(NR + 1) / 2]; else print (a[NR / 2] + a[NR / 2 + 1]) / 2}'; }
 percentile() {  # nearest rank; 100 is the maximum
-  tr ' ' '\n' | grep . | sort -g | awk -v p="$1" '{a[NR] = $1} END {
+  tr ' ' '\n' | { grep . || true; } | sort -g | awk -v p="$1" '{a[NR] = $1} END {
     if (!NR) { print "nan"; exit } r = p / 100 * NR; k = int(r); if (k < r) k++; if (k < 1) k = 1; print a[k] }'
 }
 count() { tr ' ' '\n' | grep -c . || true; }
@@ -257,7 +269,7 @@ delays() {  # key: "p50 / p99 / max ms (n)"
   echo "$(echo "$d" | percentile 50) / $(echo "$d" | percentile 99) / $(echo "$d" | percentile 100) ms"
 }
 sum() { values "$1" | tr ' ' '\n' | awk '{s += $1} END {print s + 0}'; }
-first() { grep "^$1 " "$results" | head -1 | cut -d' ' -f2-; }
+first() { { grep "^$1 " "$results" || true; } | head -1 | cut -d' ' -f2-; }
 run_command=$(first run-command)
 run_date=$(first run-date)
 idle_seconds=$(first run-idle-seconds)
@@ -329,7 +341,7 @@ if [ $write_readme -eq 1 ]; then
     echo
     echo "Benchmarks, not tests: \`scripts/bench.sh\` (see \`--help\`) measures each figure side by side with a floor program and prints a table; with \`--readme\` it writes the table here."
     echo
-    echo "Latest figures: measured on ${run_date%% *} with \`$run_command\` ($(nproc) cores, $(wine --version 2>/dev/null || echo Wine)). Each figure is measured side by side with its floor in the same run and the same Wine prefix; the ratio is Tavelund / floor (for the drive search, files per second: Tavelund / floor). The machine is shared and busy, so single figures are noisy: the ratios are the point."
+    echo "Latest figures: measured on ${run_date%% *} with \`$run_command\` ($(nproc) cores, $("$WINE_LOADER" --version 2>/dev/null || echo Wine)). Each figure is measured side by side with its floor in the same run and the same Wine prefix; the ratio is Tavelund / floor (for the drive search, files per second: Tavelund / floor). The machine is shared and busy, so single figures are noisy: the ratios are the point."
     echo
     cat "$table"
     echo
@@ -349,5 +361,9 @@ if [ $write_readme -eq 1 ]; then
   else
     echo "README.md has no section \"## Figures\"; not written." >&2
   fi
+fi
+if [ "$not_run" -gt 0 ]; then
+  echo "bench.sh: $not_run of the benchmark runs failed (see $build/bench.log); their figures are n/a" >&2
+  exit 1
 fi
 exit 0

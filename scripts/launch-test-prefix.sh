@@ -28,23 +28,26 @@ source "$here/wine-env.sh"
 # One display for all prefixes: the one of the shared prefix (its private
 # Xvfb, when asked for, is stopped with the others by stop-wine.sh).
 mkdir -p "$here/../build/wineprefix"
-wine_ensure_display "$here/../build/wineprefix"
+wine_check_loader || exit 1
+wine_ensure_display "$here/../build/wineprefix" || exit 1
 unset TAVELUND_PRIVATE_X
 
-wine_ensure_prefix "$prefix"
+wine_ensure_prefix "$prefix" || exit 1
+sig=$(wine_signature) || exit 1
 (
   flock 9
-  want="$(wine_signature) $drives"
+  want="$sig $drives"
   if [ -f "$prefix/.launch-drives" ] && [ "$(cat "$prefix/.launch-drives")" = "$want" ]; then exit 0; fi
+  log="$prefix/.tavelund-setup.log"
   ln -sfn "$drives/d" "$prefix/dosdevices/d:"
   ln -sfn "$drives/e" "$prefix/dosdevices/e:"
-  "$WINE_LOADER" reg add 'HKLM\Software\Wine\Drives' /v 'c:' /d network /f </dev/null >/dev/null 2>&1
-  "$WINE_LOADER" reg add 'HKLM\Software\Wine\Drives' /v 'z:' /d network /f </dev/null >/dev/null 2>&1
+  reg_add "$log" 'HKLM\Software\Wine\Drives' /v 'c:' /d network || exit 1
+  reg_add "$log" 'HKLM\Software\Wine\Drives' /v 'z:' /d network || exit 1
   # Wine's mount manager reads the drives and their types when it starts;
   # drives linked or retyped while it runs stay unseen until a restart.
-  "$WINESERVER" -k </dev/null >/dev/null 2>&1 || true
-  "$WINESERVER" -w </dev/null >/dev/null 2>&1 || true
+  "$WINESERVER" -k </dev/null >/dev/null 2>&1 9>&-
+  "$WINESERVER" -w </dev/null >/dev/null 2>&1 9>&-
   echo "$want" > "$prefix/.launch-drives"
-) 9>"$prefix/.lock"
+) 9>"$prefix/.lock" || exit 1
 
 exec "$here/wine-run" --prefix "$prefix" "$@"

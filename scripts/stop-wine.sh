@@ -1,18 +1,24 @@
 #!/usr/bin/env bash
-# Stops the wineserver of the project's prefix and the private Xvfb, if any.
-cd "$(dirname "${BASH_SOURCE[0]}")/.." || exit 0
+# stop-wine.sh [PREFIX]
+# Stops the wineserver of the project's prefix (build/wineprefix), and with it
+# every Wine process of that prefix, and the private Xvfb kept beside it;
+# without PREFIX also the player-launch tests' prefixes of every build folder.
+# Prints one line for anything it could not stop and then exits non-zero.
+set -uo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.." || exit 1
+# shellcheck source=wine-env.sh
+source scripts/wine-env.sh
+
 prefix=${1:-build/wineprefix}
-if [ -d "$prefix" ]; then
-  WINEPREFIX=$(cd "$prefix" && pwd) /usr/lib/wine/wineserver -k </dev/null >/dev/null 2>&1 || true
-fi
-# The player-launch tests' own prefixes (one per build folder).
+status=0
+stop_prefix() {
+  [ -d "$1" ] || return 0
+  wine_stop_prefix "$(cd "$1" && pwd)" || status=1
+}
+stop_prefix "$prefix"
 if [ -z "${1:-}" ]; then
-  for launch in build/*/wineprefix-launch; do
-    [ -d "$launch" ] && WINEPREFIX=$(cd "$launch" && pwd) /usr/lib/wine/wineserver -k </dev/null >/dev/null 2>&1 || true
-  done
+  for launch in build/*/wineprefix-launch; do stop_prefix "$launch"; done
 fi
 state=$(dirname "$prefix")
-if [ -f "$state/xvfb.pid" ]; then
-  kill "$(cat "$state/xvfb.pid")" 2>/dev/null || true
-  rm -f "$state/xvfb.pid" "$state/xvfb.display"
-fi
+[ -d "$state" ] && { wine_stop_display "$(cd "$state" && pwd)" || status=1; }
+exit $status

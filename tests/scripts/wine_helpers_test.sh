@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# The Wine helpers say why they cannot go on: a loader that cannot start, an
+# Xvfb that does not come up and a prefix that cannot be made each end in one
+# line naming the cause and a non-zero status, never silently. Stand-in
+# loaders, servers and X servers play the broken parts; nothing real starts.
+set -uo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+work=$(mktemp -d "${TMPDIR:-/tmp}/wine-helpers.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+failures=0
+
+fail() {
+  echo "FAIL: $1"
+  [ -n "${2:-}" ] && printf '%s\n' "$2" | sed 's/^/  | /'
+  failures=$((failures + 1))
+}
+# one_line WHAT STATUS OUTPUT REGEX: a non-zero status and exactly one line
+# of output, matching REGEX.
+one_line() {
+  [ "$2" -ne 0 ] || fail "$1: status 0" "$3"
+  [ "$(grep -c '' <<<"$3")" -eq 1 ] || fail "$1: not exactly one line" "$3"
+  grep -qE -- "$4" <<<"$3" || fail "$1: no line matching /$4/" "$3"
+}
+# helper BODY: runs BODY in a shell that sourced wine-env.sh as helper "t".
+helper() { WINE_WHO=t bash -c "source '$root/scripts/wine-env.sh'; $1" 2>&1; }
+
+printf '\177ELF\001\001\001\000\000\000\000\000\000\000\000\000\002\000\003\000' > "$work/refused"
+chmod +x "$work/refused"
+printf '#!/bin/sh\n[ "$1" = --version ] && { echo "wine-8.0 (stand-in)"; exit 0; }\necho "could not load kernel32.dll" >&2\nexit 1\n' > "$work/half-loader"
+printf '#!/bin/sh\nexit 0\n' > "$work/quiet-server"
+mkdir -p "$work/bin"
+printf '#!/bin/sh\necho "(EE) Fatal server error: (EE) Cannot establish any listening sockets" >&2\nexit 1\n' > "$work/bin/Xvfb"
+chmod +x "$work/half-loader" "$work/quiet-server" "$work/bin/Xvfb"
+
+out=$(helper "WINE_LOADER='$work/refused'; wine_check_loader"); status=$?
+one_line "refused 64-bit loader" $status "$out" "^t: Wine's 64-bit loader cannot start: .*refused --version: .*Exec format error \(exit 126\)$"
+
+out=$(helper "WINE_LOADER='$work/none'; wine_check_loader"); status=$?
+one_line "missing 64-bit loader" $status "$out" "^t: Wine's 64-bit loader .*/none is missing"
+
+# The signature (and with it every prefix) needs a loader that starts.
+out=$(helper "WINE_LOADER='$work/refused'; wine_signature >/dev/null"); status=$?
+one_line "signature without a loader" $status "$out" "^t: Wine's 64-bit loader cannot start"
+
+mkdir -p "$work/x/prefix"
+out=$(PATH="$work/bin:$PATH" TAVELUND_PRIVATE_X=1 helper "wine_ensure_display '$work/x/prefix'"); status=$?
+one_line "Xvfb that does not come up" $status "$out" "^t: the private Xvfb did not come up \(5 tries, .*Cannot establish any listening sockets\)$"
+[ ! -e "$work/x/xvfb.display" ] || fail "a display number was kept for an Xvfb that never came up"
+
+mkdir -p "$work/p/prefix"
+out=$(WINEPREFIX="$work/p/prefix" helper "WINE_LOADER='$work/half-loader'; WINESERVER='$work/quiet-server'; wine_ensure_prefix '$work/p/prefix'"); status=$?
+one_line "prefix that cannot be made" $status "$out" "^t: could not set HKCU.*Explorer in the prefix .*/p/prefix \(reg add: exit 1; log: .*\)$"
+[ ! -e "$work/p/prefix/.tavelund-ready" ] || fail "a prefix that could not be made is marked ready"
+grep -q 'could not load kernel32.dll' "$work/p/prefix/.tavelund-setup.log" 2>/dev/null ||
+  fail "the set-up log does not keep what Wine said" "$(cat "$work/p/prefix/.tavelund-setup.log" 2>/dev/null)"
+
+if [ $failures -eq 0 ]; then echo "Wine helper failures: all checks passed"; fi
+[ $failures -eq 0 ]
