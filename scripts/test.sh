@@ -28,6 +28,8 @@ case "${1:-}" in
 esac
 
 scripts/install-deps.sh
+# Asked again: on a fresh machine Wine's 32-bit loader exists only now.
+wine_win32_probe || exit 2
 
 # Whatever way this ends, the Wine servers and the Xvfb of the tests go.
 stop_wine() {
