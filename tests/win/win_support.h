@@ -19,6 +19,8 @@ std::string UseFreshSettings(const std::string& dir);
 std::string ReadIni(const std::string& section, const std::string& key);
 std::string ReadFileText(const std::string& path);
 void WriteFileText(const std::string& path, const std::string& text);
+// Names of the files in a folder (not its subfolders), sorted.
+std::vector<std::string> FileNamesIn(const std::string& dir);
 
 // Dispatches messages for the given time.
 void PumpFor(DWORD milliseconds);
