@@ -10,6 +10,7 @@
 #include "resources/ids.h"
 #include "resources/strings.h"
 #include "schedule/schedule_win32.h"
+#include "text/text.h"
 
 BYTE scheduleDirty = 0;
 
@@ -72,11 +73,22 @@ void OnListNotify(HWND dialog, WORD code) {
   if (code == LBN_DBLCLK) PostCommand(dialog, IDC_MAIN_MODIFY);
 }
 
+// Saves the schedule; a save that fails says so, naming the file, and the
+// schedule stays marked changed.
+bool SaveOrSay(HWND dialog) {
+  if (SaveSchedules()) return true;
+  char text[sizeof STR_SAVE_FAILED + sizeof settingsPath];
+  FormatText(text, sizeof text, STR_SAVE_FAILED, settingsPath);
+  ShowMessage(dialog, text, MB_OK);
+  return false;
+}
+
 void OnExit(HWND dialog) {
   if (scheduleDirty) {
     int answer = ShowMessage(dialog, STR_ASK_SAVE, MB_YESNOCANCEL);
     if (answer == IDCANCEL) return;
-    if (answer == IDYES) SaveSchedules();
+    // Closing now would lose the edits the save could not keep.
+    if (answer == IDYES && !SaveOrSay(dialog)) return;
   }
   DestroyWindow(dialog);
 }
@@ -114,9 +126,8 @@ void OnModify(HWND dialog) {
   if (entry && RunScheduleEditor(dialog, entry) == IDOK) MarkChanged(dialog);
 }
 
-void OnSave(HWND) {
-  SaveSchedules();
-  scheduleDirty = 0;
+void OnSave(HWND dialog) {
+  if (SaveOrSay(dialog)) scheduleDirty = 0;
 }
 
 void OnCommand(HWND dialog, WORD id, WORD code) {
