@@ -17,6 +17,8 @@ ScheduleEntry** TailLink() {
   return link;
 }
 
+const unsigned long long kRoomToSpare = 16384;
+
 // A block from LocalAlloc, freed on every way out of the function that holds it.
 template <typename T>
 struct LocalBlock {
@@ -112,17 +114,30 @@ bool SectionWriteFits(const SectionEntry* merged, int count) {
          SectionWriteKeepsFile(reinterpret_cast<const char16_t*>(text.items), units, STR_SECTION_SCHEDULE);
 }
 
-// Bytes the rewritten section may take beyond what the file had: every unit
-// as up to three bytes (UTF-8), and a line end per entry.
-unsigned long long SectionBytes(const SectionEntry* entries, int count) {
-  return 3ull * SectionBlockLength(entries, count) + 2ull * static_cast<unsigned>(count) + 64u;
+// Bytes entries take in the file: "name=value" and a line end each, in the
+// ANSI code page the file is written in.
+unsigned long long FileBytes(const SectionEntry* entries, int count) {
+  unsigned long long bytes = 0;
+  for (int i = 0; i < count; ++i) {
+    const SectionEntry& e = entries[i];
+    bytes += 3u + static_cast<unsigned>(WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const WCHAR*>(e.name),
+                                                             e.nameLength, nullptr, 0, nullptr, nullptr));
+    if (e.valueLength > 0)
+      bytes += static_cast<unsigned>(WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const WCHAR*>(e.value),
+                                                          e.valueLength, nullptr, 0, nullptr, nullptr));
+  }
+  return bytes;
 }
 
 // Writes merged into the copy: one section write, or, for a section that
 // write would damage, the changed keys one by one.
-bool WriteMerged(const char* copyPath, const SectionEntry* merged, int mergedCount, const NewValues& values,
-                 const unsigned char* changed, bool wholeSection) {
-  if (!SettingsCopyHasRoom(copyPath, SectionBytes(merged, mergedCount))) return false;
+bool WriteMerged(const char* copyPath, const Section& section, const SectionEntry* merged, int mergedCount,
+                 const NewValues& values, const unsigned char* changed, bool wholeSection) {
+  // The copy is rewritten whole, so the drive needs room for what the section
+  // grows by (and a little over for the file system's blocks).
+  unsigned long long before = FileBytes(section.entries.items, section.count);
+  unsigned long long after = FileBytes(merged, mergedCount);
+  if (!SettingsCopyHasRoom(copyPath, (after > before ? after - before : 0) + kRoomToSpare)) return false;
   if (wholeSection) {
     LocalBlock<WCHAR> block;
     if (!block.Allocate(SectionBlockLength(merged, mergedCount))) return false;
@@ -239,7 +254,7 @@ int SaveSchedules() {
   bool wholeSection = SectionWriteFits(merged.items, mergedCount);
   char copyPath[MAX_PATH + 8];
   if (!StartSettingsCopy(copyPath, sizeof copyPath)) return 0;
-  bool written = WriteMerged(copyPath, merged.items, mergedCount, values, changed.items, wholeSection) &&
+  bool written = WriteMerged(copyPath, section, merged.items, mergedCount, values, changed.items, wholeSection) &&
                  CopyHolds(copyPath, merged.items, mergedCount);
   return FinishSettingsCopy(copyPath, written ? 1 : 0);
 }
