@@ -93,7 +93,8 @@ bool MakeNewValues(char* line, NewValues* values) {
     at += w.nameLength + 1;
     int room = static_cast<int>(end - at) - 1;
     int length = 0;
-    if (line[0] != '\0') length = MultiByteToWideChar(CP_ACP, 0, line, lstrlenA(line), reinterpret_cast<WCHAR*>(at), room);
+    if (line[0] != '\0')
+      length = MultiByteToWideChar(CP_ACP, 0, line, lstrlenA(line), reinterpret_cast<WCHAR*>(at), room);
     at[length] = 0;
     w.value = at;
     w.valueLength = length;

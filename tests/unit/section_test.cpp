@@ -26,7 +26,8 @@ std::u16string Block(const std::vector<std::string>& lines) {
 
 std::vector<SectionEntry> Split(const std::u16string& block) {
   std::vector<SectionEntry> entries(static_cast<size_t>(CountSectionEntries(block.c_str())));
-  entries.resize(static_cast<size_t>(SplitSectionEntries(block.c_str(), entries.data(), static_cast<int>(entries.size()))));
+  int count = SplitSectionEntries(block.c_str(), entries.data(), static_cast<int>(entries.size()));
+  entries.resize(static_cast<size_t>(count));
   return entries;
 }
 
@@ -131,7 +132,8 @@ TEST(SectionWrites, ReplayLikeOneWriteAfterAnother) {
   IndexNumberedEntries(entries.data(), count, firstOf.data(), 4);
   std::vector<SectionEntry> merged(static_cast<size_t>(count) + 4);
   std::vector<unsigned char> changed(4, 9);
-  int mergedCount = ReplayKeyWrites(entries.data(), count, firstOf.data(), writes.data(), 4, merged.data(), changed.data());
+  int mergedCount =
+      ReplayKeyWrites(entries.data(), count, firstOf.data(), writes.data(), 4, merged.data(), changed.data());
   // Changed in place where the name is; new names at the end, in write order.
   EXPECT_EQ(Lines(merged.data(), mergedCount),
             (std::vector<std::string>{"note=keep", "2=new two", "0=same", "00=zero zero", "bare", "0=duplicate",

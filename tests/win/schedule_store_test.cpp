@@ -333,7 +333,8 @@ TEST_F(ScheduleSectionWrite, FilesComeOutByteForByteAsKeyByKeyWritesLeaveThem) {
       {"a fresh file", false, "", threeEntries},
       {"a file without the section", true, others + after, threeEntries},
       {"more keys than entries: stale keys stay", true,
-       others + "[MP3Schedule]\r\n0=1:0:0 2:0:0 D:\\a.mp3|0 0 -1 0\r\n1=x\r\n2=y\r\n3=\r\n4=old four\r\n5=old five\r\n" +
+       others + "[MP3Schedule]\r\n0=1:0:0 2:0:0 D:\\a.mp3|0 0 -1 0\r\n1=x\r\n2=y\r\n3=\r\n4=old four\r\n" +
+           "5=old five\r\n" +
            after,
        threeEntries},
       {"foreign keys among the numbered ones", true,
@@ -375,7 +376,8 @@ TEST_F(ScheduleSectionWrite, FilesComeOutByteForByteAsKeyByKeyWritesLeaveThem) {
        "[MP3Schedule]\r\n0=old\r\n" + others + "[mp3schedule]\r\n0=second\r\n5=five\r\n", threeEntries},
       {"UTF-8 with its byte order mark", true,
        "\xEF\xBB\xBF[MP3Schedule]\r\n0=old\r\nnote=\xEB\x85\xB9\xEC\x9D\x8C \xE2\x82\xAC\r\n", threeEntries},
-      {"UTF-16", true, std::string("\xFF\xFE[\0M\0P\0\x33\0S\0c\0h\0e\0d\0u\0l\0e\0]\0\r\0\n\0\x30\0=\0o\0\r\0\n\0", 38),
+      {"UTF-16", true,
+       std::string("\xFF\xFE[\0M\0P\0\x33\0S\0c\0h\0e\0d\0u\0l\0e\0]\0\r\0\n\0\x30\0=\0o\0\r\0\n\0", 38),
        threeEntries},
   };
   for (const Case& c : cases) {
