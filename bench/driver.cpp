@@ -7,6 +7,11 @@
 //     filled (20 entries), against the floor dialog becoming visible (its
 //     empty list asked the same way). One untimed start of each first; then
 //     RUNS starts of each, alternating.
+//   bench_driver startup-large WORKDIR RUNS COUNT OUTFILE
+//     Time from the main window's creation (the moment another process first
+//     finds it, still hidden) until its list answers that it holds the COUNT
+//     entries, and from CreateProcess until then. RUNS starts after one
+//     untimed start.
 //   bench_driver punctuality EXE WORKDIR COUNT OUTFILE LABEL
 //     A copy of EXE with COUNT scheduled windows at successive 3-second
 //     steps, the first 8 s after start, each 2 s long, no MP3 parameters.
@@ -183,6 +188,86 @@ int RunStartup(const std::string& workDir, int runs, const Results& out) {
   return 0;
 }
 
+// ---- Start-up with a large schedule ----
+
+// Entries that never fire (no weekday), spread over the day.
+std::vector<std::string> SilentSchedule(int count, const std::string& folder) {
+  std::vector<std::string> lines;
+  for (int k = 0; k < count; ++k) {
+    int start = (k * 97) % kDaySeconds;
+    lines.push_back(Clock(start) + " " + Clock(start + 1800) + " " + folder + Format("show%05d\\%%4Y%%2M%%2D.mp3", k) +
+                    "|4 1 0 0");
+  }
+  return lines;
+}
+
+// Whether the window answered in 60 s; the two spans in ms.
+bool MeasureLargeStart(const std::string& exe, const std::string& dir, int listCount, double* fromCreation,
+                       double* fromStart) {
+  double start = NowMs();
+  PROCESS_INFORMATION process = StartProcess(exe, {}, dir);
+  if (process.hProcess == nullptr) return false;
+  double created = -1;
+  HWND window = nullptr;
+  bool answered = false;
+  while (NowMs() - start < 60000) {
+    HWND w = MainWindowOf(process.dwProcessId);
+    if (w == nullptr) {
+      Sleep(1);
+      continue;
+    }
+    if (created < 0) {
+      created = NowMs();
+      window = w;
+    }
+    // Blocks while the window's thread is busy: the answer comes when it
+    // takes messages again.
+    DWORD_PTR count = 0;
+    HWND list = GetDlgItem(w, IDC_MAIN_LIST);
+    if (list != nullptr && SendMessageTimeoutA(list, LB_GETCOUNT, 0, 0, SMTO_NORMAL, 30000, &count) != 0 &&
+        static_cast<int>(count) == listCount) {
+      double now = NowMs();
+      *fromCreation = now - created;
+      *fromStart = now - start;
+      answered = true;
+      break;
+    }
+    Sleep(1);
+  }
+  CloseProgram(&process, window);
+  return answered;
+}
+
+int RunLargeStartup(const std::string& workDir, int runs, int count, const Results& out) {
+  std::string product = workDir + "Tavelund.exe";
+  if (!CopyFileA(BuiltProgram("Tavelund.exe").c_str(), product.c_str(), FALSE)) {
+    out.Note("cannot copy Tavelund.exe");
+    return 1;
+  }
+  std::string notAPlayer = workDir + "not-a-player.txt";
+  WriteFileBytes(notAPlayer, "x");
+  std::string settings = SettingsText(notAPlayer, SilentSchedule(count, workDir));
+  std::vector<double> creationMs, startMs;
+  for (int r = -1; r < runs; ++r) {
+    // The same file every time: a save on the way out would change nothing.
+    WriteFileBytes(workDir + "Tavelund.INI", settings);
+    double fromCreation = 0, fromStart = 0;
+    if (!MeasureLargeStart(product, workDir, count, &fromCreation, &fromStart)) {
+      out.Note(Format("Tavelund.exe with %d entries did not answer in 60 s", count));
+      continue;
+    }
+    if (r < 0) continue;
+    creationMs.push_back(fromCreation);
+    startMs.push_back(fromStart);
+    out.Note(Format("start-up with %d entries, run %d: answered %.0f ms after its window was created, %.0f ms after "
+                    "the start",
+                    count, r + 1, fromCreation, fromStart));
+  }
+  out.Line(Format("startup%d-creation-to-answer-ms ", count) + bench::Join(creationMs));
+  out.Line(Format("startup%d-start-to-answer-ms ", count) + bench::Join(startMs));
+  return 0;
+}
+
 // ---- Punctuality ----
 
 // The entry number in a recording's file name "...\pNN.mp3", -1 if none.
@@ -335,6 +420,7 @@ std::string AsFolder(std::string path) {
 int Usage() {
   fprintf(stderr,
           "usage: bench_driver startup WORKDIR RUNS OUTFILE\n"
+          "       bench_driver startup-large WORKDIR RUNS COUNT OUTFILE\n"
           "       bench_driver punctuality EXE WORKDIR COUNT OUTFILE LABEL\n"
           "       bench_driver idle-start product|floor|floor-title WORKDIR OUTFILE\n"
           "       bench_driver close OUTFILE\n");
@@ -347,6 +433,8 @@ int main(int argc, char** argv) {
   if (argc < 3) return Usage();
   std::string mode = argv[1];
   if (mode == "startup" && argc == 5) return RunStartup(AsFolder(argv[2]), atoi(argv[3]), Results(argv[4]));
+  if (mode == "startup-large" && argc == 6)
+    return RunLargeStartup(AsFolder(argv[2]), atoi(argv[3]), atoi(argv[4]), Results(argv[5]));
   if (mode == "punctuality" && argc == 7)
     return RunPunctuality(argv[2], AsFolder(argv[3]), atoi(argv[4]), argv[6], Results(argv[5]));
   if (mode == "idle-start" && argc == 5) {

@@ -13,9 +13,11 @@
 #include "resources/ids.h"
 #include "resources/strings.h"
 #include "schedule/schedule_win32.h"
+#include "schedule/settings_win32.h"
 #include "scheduler/naming_win32.h"
 #include "scheduler/tick_win32.h"
 #include "ui/ui_win32.h"
+#include "text/text.h"
 
 namespace {
 
@@ -80,11 +82,22 @@ void OnListNotify(HWND dialog, WORD code) {
   if (code == LBN_DBLCLK) PostCommand(dialog, IDC_MAIN_MODIFY);
 }
 
+// Saves the schedule; a save that fails says so, naming the file, and the
+// schedule stays marked changed.
+bool SaveOrSay(HWND dialog) {
+  if (SaveSchedules()) return true;
+  char text[sizeof STR_SAVE_FAILED + sizeof settingsPath];
+  FormatText(text, sizeof text, STR_SAVE_FAILED, settingsPath);
+  ShowMessage(dialog, text, MB_OK);
+  return false;
+}
+
 void OnExit(HWND dialog) {
   if (app.scheduleDirty) {
     int answer = ShowMessage(dialog, STR_ASK_SAVE, MB_YESNOCANCEL);
     if (answer == IDCANCEL) return;
-    if (answer == IDYES) SaveSchedules();
+    // Closing now would lose the edits the save could not keep.
+    if (answer == IDYES && !SaveOrSay(dialog)) return;
   }
   DestroyWindow(dialog);
 }
@@ -125,9 +138,8 @@ void OnModify(HWND dialog) {
   if (entry && RunScheduleEditor(dialog, entry) == IDOK) MarkChanged(dialog);
 }
 
-void OnSave(HWND) {
-  SaveSchedules();
-  app.scheduleDirty = 0;
+void OnSave(HWND dialog) {
+  if (SaveOrSay(dialog)) app.scheduleDirty = 0;
 }
 
 // A recording the user stops is not started again before its window ends.
@@ -282,18 +294,32 @@ void OnDestroy() {
 }
 }  // namespace
 
+namespace {
+// The fill goes straight to the list box's own procedure: the key subclass
+// has no part in it, and each message through it looks the property up
+// again, which under Wine asks the server: with a few thousand lines that
+// tripled the fill and held up the window's start-up.
+LRESULT SendToList(HWND list, WNDPROC listProc, UINT message, WPARAM wParam, LPARAM lParam) {
+  return listProc ? CallWindowProcA(listProc, list, message, wParam, lParam)
+                  : SendMessageA(list, message, wParam, lParam);
+}
+}  // namespace
+
 void RefreshScheduleList(HWND mainWindow) {
   HWND list = GetDlgItem(mainWindow, IDC_MAIN_LIST);
+  WNDPROC listProc = reinterpret_cast<WNDPROC>(GetPropA(list, STR_ORG_WNDPROC_PROPERTY));
   // Draw the list once when it is full, not once per line.
-  SendMessageA(list, WM_SETREDRAW, FALSE, 0);
-  SendMessageA(list, LB_RESETCONTENT, 0, 0);
+  SendToList(list, listProc, WM_SETREDRAW, FALSE, 0);
+  SendToList(list, listProc, LB_RESETCONTENT, 0, 0);
+  SendToList(list, listProc, LB_INITSTORAGE, static_cast<WPARAM>(ScheduleCount()),
+             static_cast<LPARAM>(ScheduleCount()) * LIST_LINE_CAPACITY / 2);
   char line[LIST_LINE_CAPACITY];
   for (ScheduleEntry* entry = scheduleList; entry; entry = entry->next) {
     FormatListLine(line, sizeof line, entry);
-    LRESULT index = SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line));
-    if (index >= 0) SendMessageA(list, LB_SETITEMDATA, index, reinterpret_cast<LPARAM>(entry));
+    LRESULT index = SendToList(list, listProc, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line));
+    if (index >= 0) SendToList(list, listProc, LB_SETITEMDATA, index, reinterpret_cast<LPARAM>(entry));
   }
-  SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+  SendToList(list, listProc, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(list, nullptr, TRUE);
 }
 

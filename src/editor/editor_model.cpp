@@ -54,6 +54,9 @@ int CheckEditorInput(const EditorInput* input) {
   CopyText(trimmed, sizeof trimmed, input->pattern);
   TrimBlanks(trimmed);
   if (trimmed[0] == '\0') return EDITOR_NO_DESTINATION;
+  // A pattern with a blank is stored in double quotes; one of its own would
+  // end it early. Windows allows none in a file name anyway.
+  if (IndexOfChar(input->pattern, '"') >= 0) return EDITOR_QUOTE_IN_PATTERN;
   return EDITOR_ACCEPT;
 }
 

@@ -40,6 +40,7 @@ enum EditorVerdict {
   EDITOR_ACCEPT = 0,
   EDITOR_TIMES_EQUAL = 1,     // start and end name the same second
   EDITOR_NO_DESTINATION = 2,  // the output field is empty or only blanks and tabs
+  EDITOR_QUOTE_IN_PATTERN = 3,  // a double quote, which no file name holds and the stored line cannot carry
 };
 
 // Checks the input in the order OK does: the times first, then the pattern.

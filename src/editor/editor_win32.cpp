@@ -117,12 +117,19 @@ void ReadInput(HWND dialog, EditorInput* input) {
   GetDlgItemTextA(dialog, IDC_ED_OUTPUT, input->pattern, sizeof input->pattern);
 }
 
+// Says why the output field was refused and puts the caret back into it.
+void RefuseOutputField(HWND dialog, const char* text) {
+  ShowMessage(dialog, text, MB_OK);
+  SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDC_ED_OUTPUT)), TRUE);
+}
+
 void OnOk(HWND dialog) {
   EditorInput input;
   ReadInput(dialog, &input);
   switch (CheckEditorInput(&input)) {
     case EDITOR_TIMES_EQUAL: ShowMessage(dialog, STR_TIMES_MUST_DIFFER, MB_OK); return;
     case EDITOR_NO_DESTINATION: ShowMessage(dialog, STR_ENTER_DESTINATION, MB_OK); return;
+    case EDITOR_QUOTE_IN_PATTERN: RefuseOutputField(dialog, STR_NO_QUOTE_IN_PATTERN); return;
     default: break;
   }
   ScheduleEntry* target = SlotEntry(dialog);

@@ -52,7 +52,14 @@ int FormatScheduleLine(const ScheduleEntry* entry, char* line, size_t capacity) 
   int32_t h1, m1, s1, h2, m2, s2;
   SecondsToHms(entry->startSeconds, &h1, &m1, &s1);
   SecondsToHms(entry->endSeconds, &h2, &m2, &s2);
-  return FormatText(line, capacity, "%d:%d:%d %d:%d:%d %s|%d %d %d %d", h1, m1, s1, h2, m2, s2,
-                    entry->outputPattern, entry->bitrateIndex, entry->sampleRateIndex, entry->dayMask,
-                    static_cast<int>(entry->flags));
+  // The reader takes the pattern as one word, which ends at a blank: a folder
+  // such as "D:\My Music" would come back as "D:\My". In double quotes the
+  // word runs to the closing quote. Patterns without a blank keep the plain
+  // form; one that holds a quote itself cannot be quoted and stays plain too.
+  const char* pattern = entry->outputPattern;
+  bool blank = IndexOfChar(pattern, ' ') >= 0 || IndexOfChar(pattern, '\t') >= 0;
+  bool quoted = blank && IndexOfChar(pattern, '"') < 0;
+  const char* format = quoted ? "%d:%d:%d %d:%d:%d \"%s\"|%d %d %d %d" : "%d:%d:%d %d:%d:%d %s|%d %d %d %d";
+  return FormatText(line, capacity, format, h1, m1, s1, h2, m2, s2, pattern, entry->bitrateIndex,
+                    entry->sampleRateIndex, entry->dayMask, static_cast<int>(entry->flags));
 }

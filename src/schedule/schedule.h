@@ -57,6 +57,8 @@ struct ScheduleTimes {
 // parameter numbers). line is changed in place (cut at its first "|").
 // Returns 1 when the entry is worth keeping (non-empty pattern), else 0.
 int ParseScheduleLine(char* line, ScheduleTimes* times, ScheduleEntry* entry);
-// Formats entry as "H:M:S H:M:S PATTERN|B R D F" into line (bounded).
+// Formats entry as "H:M:S H:M:S PATTERN|B R D F" into line (bounded). A
+// pattern holding a blank or a tab (and no double quote) is written in double
+// quotes, so the reader takes it whole; any other pattern is written as is.
 // Returns 1 when the whole line fitted.
 int FormatScheduleLine(const ScheduleEntry* entry, char* line, size_t capacity);

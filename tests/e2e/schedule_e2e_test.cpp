@@ -241,4 +241,59 @@ TEST(ScheduledRecording, DeletingTheRecordingEntryLeavesThePluginRecording) {
   });
 }
 
+TEST(ScheduledRecording, FolderWithABlankTypedInTheEditorRecordsAfterARestart) {
+  AvoidMidnight();
+  RunIsolated("blank", [](const PrivateDesktop& desktop) {
+    std::string out = e2e::NewTempDir("blank-out");
+    std::string pattern = out + "My Music\\%2h%2m%2s.mp3";
+    std::string dir = e2e::NewTempDir("blank");
+    Product first;
+    StartProduct(desktop, dir, &first);
+    if (testing::Test::HasFatalFailure()) return;
+    // Editing, saving and a restart come before the window opens.
+    int start = NowSeconds() + 20;
+    int end = start + 3;
+
+    PostMessageA(first.main, WM_COMMAND, IDC_MAIN_ADD, 0);
+    HWND editor = e2e::WaitForWindow([&] {
+      return e2e::FindTopLevel([&](HWND w) {
+        return w != first.main && e2e::ClassNameOf(w) == STR_DIALOG_CLASS && e2e::OwnerOf(w) == first.main &&
+               IsWindowVisible(w);
+      });
+    });
+    ASSERT_NE(editor, nullptr);
+    const int fields[6] = {start / 3600, start / 60 % 60, start % 60, end / 3600, end / 60 % 60, end % 60};
+    for (int k = 0; k < 6; ++k) SetDlgItemTextA(editor, IDC_ED_START_HOUR + k, std::to_string(fields[k]).c_str());
+    SYSTEMTIME today;
+    GetLocalTime(&today);
+    SendDlgItemMessageA(editor, IDC_ED_DAY_FIRST + today.wDayOfWeek, BM_SETCHECK, BST_CHECKED, 0);
+    SetDlgItemTextA(editor, IDC_ED_OUTPUT, pattern.c_str());
+    PostMessageA(editor, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(e2e::WaitFor([&] { return !IsWindow(editor); }));
+    EXPECT_NE(ListLineOf(first.main, pattern), "");
+    Click(first.main, IDC_MAIN_SAVE);
+    ASSERT_TRUE(e2e::WaitFor([&] { return !Enabled(first.main, IDC_MAIN_SAVE); }, kTickWaitMs));
+    // Saved, the program ends without a question.
+    PostMessageA(first.main, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(e2e::WaitForExit(first.process.info(), e2e::kWaitMs));
+
+    Standin standin;
+    ASSERT_TRUE(desktop.StartStandin(e2e::NewTempDir("blank-player"), {}, &standin));
+    Product again;
+    StartProductWithSettings(desktop, dir, &again, e2e::ReadFileBytes(dir + "Tavelund.INI"));
+    if (testing::Test::HasFatalFailure()) return;
+    ExpectConnected(again, standin);
+    EXPECT_NE(ListLineOf(again.main, pattern), "");
+
+    e2e::JournalEvent request, started;
+    ASSERT_TRUE(e2e::WaitForJournalEvent(standin.journal, "request", 1, &request, (end - NowSeconds() + 5) * 1000));
+    ASSERT_TRUE(e2e::WaitForJournalEvent(standin.journal, "start", 1, &started));
+    std::string expected = out + "My Music\\" + TwoDigits(start / 3600) + TwoDigits(start / 60 % 60) +
+                           TwoDigits(start % 60) + ".mp3";
+    EXPECT_EQ(request.Field("name"), expected);
+    EXPECT_EQ(SecondsOfClock(request.clock), start) << request.line;
+    EXPECT_GT(e2e::FileSize(expected), 0);
+  });
+}
+
 }  // namespace

@@ -58,15 +58,22 @@ ScheduleEntry Sentinels() {
   return e;
 }
 
-// The only patterns the unquoted line format carries unchanged: not empty (an
-// empty one is dropped), no blank (the word ends there), no "|" (the line is
-// split there), and no quote in front (the word would be read as quoted text).
+// The patterns the line format carries unchanged: not empty (an empty one is
+// dropped) and no "|" (the line is split there). One with a blank is written
+// in double quotes, so it must hold no double quote of its own (the quoted
+// word would end there); one without is written as is, so it must not start
+// with a quote (the word would be read as quoted text).
 bool PatternSurvivesTheLine(const char* pattern) {
-  if (pattern[0] == '\0' || pattern[0] == '"' || pattern[0] == '\'') return false;
+  if (pattern[0] == '\0') return false;
+  bool blank = false;
+  bool doubleQuote = false;
   for (const char* p = pattern; *p != '\0'; ++p) {
-    if (IsBlank(*p) || *p == '|') return false;
+    if (*p == '|') return false;
+    if (IsBlank(*p)) blank = true;
+    if (*p == '"') doubleQuote = true;
   }
-  return true;
+  if (blank) return !doubleQuote;
+  return pattern[0] != '"' && pattern[0] != '\'';
 }
 
 // Formats entry into the full line and into a small buffer, parses the full
@@ -74,8 +81,8 @@ bool PatternSurvivesTheLine(const char* pattern) {
 void CheckRoundTrip(const ScheduleEntry& entry, size_t smallCapacity) {
   Check(Terminated(entry.outputPattern, sizeof entry.outputPattern), "pattern terminated");
 
-  // The longest line (259-byte pattern, every number at its widest) still
-  // takes only 339 bytes, so nothing is ever cut at the settings capacity.
+  // The longest line (259-byte pattern in quotes, every number at its widest)
+  // still takes only 339 bytes, so nothing is ever cut at the settings capacity.
   std::vector<char> line(SCHEDULE_LINE_CAPACITY, 'Q');
   Check(FormatScheduleLine(&entry, line.data(), line.size()) == 1, "every entry fits the settings line");
   std::string full = line.data();

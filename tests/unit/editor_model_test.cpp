@@ -76,7 +76,7 @@ TEST(EditorNewEntry, OutFileNameIsTakenWholeOrCutToTheField) {
   EXPECT_EQ(std::string(entry.outputPattern), longName.substr(0, PATH_CAPACITY - 1));
 }
 
-TEST(EditorOk, RefusesEqualTimesFirstThenAnEmptyOrBlankPattern) {
+TEST(EditorOk, RefusesEqualTimesFirstThenAnEmptyOrBlankPatternThenAQuote) {
   struct Case {
     std::vector<uint32_t> times;
     const char* pattern;
@@ -92,6 +92,12 @@ TEST(EditorOk, RefusesEqualTimesFirstThenAnEmptyOrBlankPattern) {
       {{9, 0, 0, 10, 0, 0}, " \t \t", EDITOR_NO_DESTINATION},
       {{9, 0, 0, 10, 0, 0}, "  x  ", EDITOR_ACCEPT},
       {{9, 0, 0, 10, 0, 0}, "%x", EDITOR_ACCEPT},  // unknown codes are no reason to refuse
+      {{9, 0, 0, 10, 0, 0}, "D:\\My Music\\a.mp3", EDITOR_ACCEPT},
+      {{9, 0, 0, 10, 0, 0}, "\"D:\\My Music\\a.mp3\"", EDITOR_QUOTE_IN_PATTERN},
+      {{9, 0, 0, 10, 0, 0}, "D:\\a\".mp3", EDITOR_QUOTE_IN_PATTERN},
+      {{9, 0, 0, 10, 0, 0}, "D:\\it's.mp3", EDITOR_ACCEPT},   // a single quote is a file name character
+      {{9, 0, 0, 9, 0, 0}, "\"", EDITOR_TIMES_EQUAL},         // times still come first
+      {{9, 0, 0, 10, 0, 0}, " \" ", EDITOR_QUOTE_IN_PATTERN},
       // unsigned numbers wrap like the stored seconds: 2^32 - 1 seconds is -1
       {{0, 0, 4294967295u, 0, 0, 0}, "a", EDITOR_ACCEPT},
   };

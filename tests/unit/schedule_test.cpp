@@ -132,6 +132,65 @@ TEST(ScheduleLine, LongestPatternStillFitsTheLine) {
   EXPECT_EQ(FormatScheduleLine(&entry, line, sizeof line), 1);
 }
 
+ScheduleEntry EntryWithPattern(const std::string& pattern) {
+  ScheduleEntry entry = {};
+  entry.startSeconds = HmsToSeconds(21, 0, 0);
+  entry.endSeconds = HmsToSeconds(22, 30, 0);
+  entry.dayMask = -1;
+  entry.flags = FLAG_MP3_PARAMS;
+  entry.bitrateIndex = 4;
+  entry.sampleRateIndex = 1;
+  std::strncpy(entry.outputPattern, pattern.c_str(), PATH_CAPACITY - 1);
+  return entry;
+}
+
+std::string Formatted(const ScheduleEntry& entry) {
+  char line[SCHEDULE_LINE_CAPACITY];
+  EXPECT_EQ(FormatScheduleLine(&entry, line, sizeof line), 1) << entry.outputPattern;
+  return line;
+}
+
+TEST(ScheduleLine, PatternsWithoutBlanksAreWrittenAsBefore) {
+  // The plain form: the pattern as it is, whatever else it holds.
+  for (const char* pattern : {"D:\\Radio\\%4Y%2M%2D.mp3", "\\\\srv\\share\\x.mp3", "\"D:\\quoted.mp3\"",
+                              "it's.mp3", "D:\\\xB3\xEC\xC0\xBD.mp3", "%", "x"}) {
+    EXPECT_EQ(Formatted(EntryWithPattern(pattern)), std::string("21:0:0 22:30:0 ") + pattern + "|4 1 -1 1");
+  }
+  // A pattern with a blank and a quote of its own cannot be quoted: plain too.
+  EXPECT_EQ(Formatted(EntryWithPattern("\"D:\\My Music\\a.mp3\"")),
+            "21:0:0 22:30:0 \"D:\\My Music\\a.mp3\"|4 1 -1 1");
+}
+
+TEST(ScheduleLine, PatternsWithBlanksAreQuotedAndComeBackWhole) {
+  EXPECT_EQ(Formatted(EntryWithPattern("D:\\My Music\\%4Y.mp3")),
+            "21:0:0 22:30:0 \"D:\\My Music\\%4Y.mp3\"|4 1 -1 1");
+  std::string longest(PATH_CAPACITY - 1, 'p');
+  longest[0] = ' ';
+  longest[100] = '\t';
+  longest[PATH_CAPACITY - 2] = ' ';
+  for (const std::string& pattern :
+       {std::string("D:\\My Music\\%4Y%2M%2D.mp3"),
+        std::string("C:\\Users\\Kim Min\\\xB3\xEC\xC0\xBD \xC6\xC4\xC0\xCF.mp3"),
+        std::string("  blanks around  "), std::string("tab\there"), std::string("it's mine.mp3"),
+        std::string("'single quoted word' and more"), std::string(" "), longest}) {
+    ScheduleEntry entry = EntryWithPattern(pattern);
+    // Even the widest numbers leave room for the quotes.
+    entry.startSeconds = -2147483647 - 1;
+    entry.bitrateIndex = -2147483647 - 1;
+    entry.flags = 0x80000000u;
+    char line[SCHEDULE_LINE_CAPACITY];
+    ASSERT_EQ(FormatScheduleLine(&entry, line, sizeof line), 1) << pattern;
+    ScheduleTimes times = {};
+    ScheduleEntry back = {};
+    ASSERT_EQ(ParseScheduleLine(line, &times, &back), 1) << pattern;
+    EXPECT_EQ(std::string(back.outputPattern), pattern);
+    EXPECT_EQ(back.startSeconds, entry.startSeconds);
+    EXPECT_EQ(back.bitrateIndex, entry.bitrateIndex);
+    EXPECT_EQ(back.dayMask, -1);
+    EXPECT_EQ(back.flags, entry.flags);
+  }
+}
+
 TEST(AudioParams, OutOfRangeIndexesFallBackToDefaults) {
   ScheduleEntry entry = {};
   for (int bad : {-1, 6, 9, 2147483647}) {

@@ -457,7 +457,7 @@ TEST_F(Editor, OkAcceptsAnyDaysAndWindowsOverMidnight) {
   }
 }
 
-TEST_F(Editor, OkRefusesEqualTimesAndABlankPatternAndStaysOpen) {
+TEST_F(Editor, OkRefusesEqualTimesABlankPatternAndAQuoteAndStaysOpen) {
   struct Case {
     std::vector<std::string> times;
     const char* pattern;
@@ -469,23 +469,31 @@ TEST_F(Editor, OkRefusesEqualTimesAndABlankPatternAndStaysOpen) {
       {{"9", "0", "0", "10", "0", "0"}, "", STR_ENTER_DESTINATION},
       {{"9", "0", "0", "10", "0", "0"}, "   ", STR_ENTER_DESTINATION},
       {{"9", "0", "0", "10", "0", "0"}, " \t ", STR_ENTER_DESTINATION},
+      {{"9", "0", "0", "10", "0", "0"}, "\"D:\\My Music\\x.mp3\"", STR_NO_QUOTE_IN_PATTERN},
+      {{"9", "0", "0", "10", "0", "0"}, "D:\\x\".mp3", STR_NO_QUOTE_IN_PATTERN},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string("'") + c.pattern + "'");
     MessageBoxAnswerer answerer({IDOK});
     EditorState afterRefusal;
     bool stillOpen = false;
+    bool focusOnPattern = false;
     INT_PTR result = Run(nullptr, [&](HWND editor) {
       SetTimes(editor, c.times);
       SetText(editor, IDC_ED_OUTPUT, c.pattern);
       Click(editor, IDC_ED_DAY_MON);
       Click(editor, IDOK);
       stillOpen = IsWindowVisible(editor) != FALSE;
+      focusOnPattern = GetFocus() == GetDlgItem(editor, IDC_ED_OUTPUT);
       afterRefusal = ReadState(editor);
       Click(editor, IDCANCEL);
     });
     EXPECT_EQ(result, IDCANCEL);
     EXPECT_TRUE(stillOpen);
+    // A refused pattern gets the caret back, to be corrected at once.
+    if (c.message == std::string(STR_NO_QUOTE_IN_PATTERN)) {
+      EXPECT_TRUE(focusOnPattern);
+    }
     ASSERT_EQ(answerer.seen().size(), 1u);
     EXPECT_EQ(answerer.seen()[0].text, c.message);
     EXPECT_EQ(answerer.seen()[0].caption, kTitleAdd);

@@ -267,6 +267,47 @@ TEST_F(MainDialogExit, CloseBoxAsksLikeTheExitButton) {
   EXPECT_TRUE(IsWindow(dialog_));
 }
 
+TEST_F(MainDialogExit, FailedSavesSaySoKeepTheChangesAndTheWindow) {
+  Open(kThree);
+  Select("noon");
+  { MessageBoxAnswerer ok({IDOK}); Command(IDC_MAIN_DELETE); }
+  ASSERT_TRUE(PumpUntil([&] { return SaveEnabled(); }, 1500));
+  std::string before = ReadFileText(ini_);
+  std::string failed = STR_SAVE_FAILED;
+  failed.replace(failed.find("%s"), 2, ini_);
+  SetFileAttributesA(ini_.c_str(), FILE_ATTRIBUTE_READONLY);
+  {
+    MessageBoxAnswerer answers({IDOK});
+    Command(IDC_MAIN_SAVE);
+    ASSERT_EQ(answers.seen().size(), 1u);
+    EXPECT_EQ(answers.seen()[0].text, failed);
+    EXPECT_EQ(answers.seen()[0].caption, WindowText(dialog_));
+  }
+  // A tick later the save button is still there to try again.
+  PumpFor(1200);
+  EXPECT_TRUE(SaveEnabled());
+  {
+    // Exit, Yes: the save fails, says so, and the window stays with the edits.
+    MessageBoxAnswerer answers({IDYES, IDOK});
+    Command(IDC_MAIN_EXIT);
+    ASSERT_EQ(answers.seen().size(), 2u);
+    EXPECT_EQ(answers.seen()[0].text, STR_ASK_SAVE);
+    EXPECT_EQ(answers.seen()[1].text, failed);
+  }
+  EXPECT_TRUE(IsWindow(dialog_));
+  EXPECT_EQ(ScheduleCount(), 2);
+  EXPECT_EQ(ReadFileText(ini_), before);
+  // Once the file can be written the same exit saves and closes.
+  SetFileAttributesA(ini_.c_str(), FILE_ATTRIBUTE_NORMAL);
+  {
+    MessageBoxAnswerer answers({IDYES});
+    Command(IDC_MAIN_EXIT);
+    EXPECT_EQ(answers.seen().size(), 1u);
+  }
+  EXPECT_FALSE(IsWindow(dialog_));
+  EXPECT_EQ(ReadIni("MP3Schedule", "2"), "");
+}
+
 TEST_F(MainDialog, EscapeMinimisesInsteadOfClosing) {
   Open(kThree);
   Command(IDCANCEL);

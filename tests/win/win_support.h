@@ -21,6 +21,8 @@ inline void WriteFileText(const std::string& path, const std::string& text) { e2
 std::string UseFreshSettings(const std::string& dir);
 // Reads a key of the current settings file ("" when absent).
 std::string ReadIni(const std::string& section, const std::string& key);
+// Names of the files in a folder (not its subfolders), sorted.
+std::vector<std::string> FileNamesIn(const std::string& dir);
 
 // Dispatches messages for the given time.
 void PumpFor(DWORD milliseconds);
