@@ -1,6 +1,7 @@
 #include "app/main_dialog_win32.h"
 
 #include "app/app_win32.h"
+#include "app/history_events_win32.h"
 #include "app/main_view.h"
 #include "app/tick_timer_win32.h"
 #include "editor/editor_win32.h"
@@ -85,6 +86,7 @@ void OnLaunch(HWND dialog) {
   if (!path) return;
   LocatePlayer(path);
   LaunchProgram(dialog, STR_PLAYER_EXE, 1, nullptr);
+  NotePlayerLaunched();
   LocalFree(path);
 }
 
@@ -120,7 +122,10 @@ void OnSave(HWND) {
 
 // A recording the user stops is not started again before its window ends.
 void OnStop(HWND dialog) {
+  ScheduleEntry* active = ActiveEntry(scheduleList);
+  const bool marked = active && active->recording;
   if (ScheduleEntry* held = HoldActiveEntry(scheduleList)) UpdateScheduleLine(dialog, held);
+  HistoryUserStopped(active, marked);
   StopRecordingCommand();
 }
 
@@ -151,20 +156,32 @@ void ShowPluginState(HWND dialog, PluginState state) {
   EnableControl(dialog, IDC_MAIN_LAUNCH, pluginWindow == nullptr);
 }
 
+// The status line tells whether the plug-in is known (unless a notice stands there).
+void ShowConnectionStatus(HWND dialog) {
+  if (!pluginWindow) {
+    ShowStatus(dialog, STR_STATUS_SEARCHING);
+    return;
+  }
+  char title[PLUGIN_TITLE_CAPACITY];
+  ReadWindowTitle(pluginWindow, title, sizeof title);
+  char status[FOUND_STATUS_CAPACITY];
+  FormatFoundStatus(status, sizeof status, title);
+  ShowStatus(dialog, status);
+}
+
 void OnSearchTimer(HWND dialog) {
   pluginWindow = FindPluginWindow();
   if (!pluginWindow) {
-    SetDlgItemTextA(dialog, IDC_MAIN_STATUS, STR_STATUS_SEARCHING);
+    ShowConnectionStatus(dialog);
     return;
   }
   KillTimer(dialog, TIMER_PLUGIN_SEARCH);
   // Buttons first: whoever sees the found status sees the buttons that go with it.
   ShowPluginState(dialog, ReadPluginState());
+  ShowConnectionStatus(dialog);
   char title[PLUGIN_TITLE_CAPACITY];
   ReadWindowTitle(pluginWindow, title, sizeof title);
-  char status[FOUND_STATUS_CAPACITY];
-  FormatFoundStatus(status, sizeof status, title);
-  SetDlgItemTextA(dialog, IDC_MAIN_STATUS, status);
+  HistoryPluginFound(title);
 }
 
 // A plug-in window that has gone takes every recording with it: no mark
@@ -172,8 +189,24 @@ void OnSearchTimer(HWND dialog) {
 // the next search tick.
 void OnPluginLost(HWND dialog) {
   pluginWindow = nullptr;
+  ScheduleEntry* active = ActiveEntry(scheduleList);
+  const bool marked = active && active->recording;
   if (ScheduleEntry* was = ForgetRecordings(scheduleList)) UpdateScheduleLine(dialog, was);
+  HistoryPluginLost(active, marked);
   SetTimer(dialog, TIMER_PLUGIN_SEARCH, PLUGIN_SEARCH_PERIOD_MS, nullptr);
+}
+
+// The history opens in the text viewer; a notice it stood for comes down.
+void OnShowHistory(HWND dialog) {
+  ShowHistory();
+  ShowConnectionStatus(dialog);
+}
+
+void AddHistoryMenuItem(HWND dialog) {
+  HMENU menu = GetSystemMenu(dialog, FALSE);
+  if (!menu) return;
+  AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(menu, MF_STRING, IDM_SHOW_HISTORY, STR_MENU_SHOW_HISTORY);
 }
 
 // ---- The one-second tick ----
@@ -191,18 +224,21 @@ void UpdateSaveButton(HWND dialog) {
   app.shownDirty = app.scheduleDirty;
 }
 
-// One reading of the clock and the plug-in serves the whole tick.
+// One reading of the clock and the plug-in serves the whole tick. The
+// windows are watched for the history before the schedule acts on them.
 void OnSecondTick(HWND dialog) {
   TickReading reading = ReadTick();
   UpdateTitle(dialog, reading.time);
   UpdateSaveButton(dialog);
   if (pluginWindow && reading.plugin == PLUGIN_NONE) OnPluginLost(dialog);
+  WatchWindows(reading);
   if (pluginWindow) {
     ShowPluginState(dialog, reading.plugin);
     TickOutcome outcome;
     CheckSchedules(dialog, reading, &outcome);
     // The start went out first; only then is the list brought up to date.
     if (outcome.entry) UpdateScheduleLine(dialog, outcome.entry);
+    HistoryOfTick(reading, outcome);
   } else {
     ShowPluginState(dialog, PLUGIN_NONE);
   }
@@ -219,8 +255,10 @@ void OnTimer(HWND dialog, UINT_PTR id) {
 
 BOOL OnInitDialog(HWND dialog) {
   SubclassScheduleList(dialog);
+  AddHistoryMenuItem(dialog);
   LoadSchedules();
   RefreshScheduleList(dialog);
+  HistoryAtStart(dialog);
   app.scheduleDirty = 0;
   app.shownDirty = 255;
   SetTimer(dialog, TIMER_PLUGIN_SEARCH, PLUGIN_SEARCH_PERIOD_MS, nullptr);
@@ -230,6 +268,7 @@ BOOL OnInitDialog(HWND dialog) {
 }
 
 void OnDestroy() {
+  HistoryAtEnd();
   FreeAllSchedules();
   PostQuitMessage(0);
 }
@@ -275,6 +314,10 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     case WM_COMMAND: OnCommand(dialog, LOWORD(wParam), HIWORD(wParam)); return TRUE;
     case WM_TIMER: OnTimer(dialog, wParam); return FALSE;
     case WM_CLOSE: PostCommand(dialog, IDC_MAIN_EXIT); return TRUE;
+    case WM_SYSCOMMAND:
+      if ((wParam & 0xFFF0) != IDM_SHOW_HISTORY) return FALSE;
+      OnShowHistory(dialog);
+      return TRUE;
     case WM_DESTROY: OnDestroy(); return FALSE;
     case WM_SIZE: RelayoutMainDialog(dialog, wParam, lParam); return FALSE;
     case WM_GETMINMAXINFO:
