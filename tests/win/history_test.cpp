@@ -1,7 +1,6 @@
-// The recording history on the real file system, and the main dialog telling
-// it: lines appended beside the settings file, the older file kept at the
-// bound, the start and end of the program, the menu item that shows it, and a
-// history that cannot be written, which must not keep anything from recording.
+// The recording history on the real file system: lines appended beside the
+// settings file, the older file kept at the bound, and a history that cannot
+// be written, which must not keep the main dialog from recording.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -158,25 +157,6 @@ class HistoryDialog : public ::testing::Test {
   std::string dir_, ini_, seed_;
   HWND dialog_ = nullptr;
 };
-
-TEST_F(HistoryDialog, StartAndEndAreToldAndTheSystemMenuOffersTheHistory) {
-  Open("");
-  char item[64] = "";
-  HMENU menu = GetSystemMenu(dialog_, FALSE);
-  ASSERT_NE(menu, nullptr);
-  EXPECT_GT(GetMenuStringA(menu, IDM_SHOW_HISTORY, item, sizeof item, MF_BYCOMMAND), 0);
-  EXPECT_STREQ(item, STR_MENU_SHOW_HISTORY);
-  // The template's own items are still there.
-  EXPECT_NE(GetMenuState(menu, SC_CLOSE, MF_BYCOMMAND), static_cast<UINT>(-1));
-
-  std::vector<std::string> lines = Lines(ReadFileText(dir_ + "Tavelund.log"));
-  ASSERT_EQ(lines.size(), 1u);
-  EXPECT_EQ(lines[0].substr(19), "  " STR_HISTORY_PROGRAM_STARTED);
-  DestroyWindow(dialog_);
-  lines = Lines(ReadFileText(dir_ + "Tavelund.log"));
-  ASSERT_EQ(lines.size(), 2u);
-  EXPECT_EQ(lines[1].substr(19), "  " STR_HISTORY_PROGRAM_ENDED);
-}
 
 TEST_F(HistoryDialog, UnwritableHistoryIsToldOnceAndTheWindowRecordsOnTime) {
   using namespace e2e::product;
