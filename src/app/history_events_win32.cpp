@@ -213,10 +213,12 @@ void WatchWindows(const TickReading& reading) {
     if (news.kind != HISTORY_NONE) TellReason(news.kind, entry, news.reason);
   }
   StartPlayerForDueWindow(reading);
-  if (reading.tickMs - state.keptAliveAtMs >= KEEP_ALIVE_PERIOD_MS) {
-    KeepHistoryAlive();
-    state.keptAliveAtMs = reading.tickMs;
-  }
+}
+
+void KeepHistoryAliveAfterTick(const TickReading& reading) {
+  if (reading.tickMs - state.keptAliveAtMs < KEEP_ALIVE_PERIOD_MS) return;
+  KeepHistoryAlive();
+  state.keptAliveAtMs = reading.tickMs;
 }
 
 void HistoryOfTick(const TickReading& reading, const TickOutcome& outcome) {

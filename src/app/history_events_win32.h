@@ -27,9 +27,12 @@ void NotePlayerLaunched();
 
 // Every tick, before the schedule is checked and whether or not a plug-in is
 // known: windows opening and ending, reasons they do not record, windows
-// that passed between two readings, the player started for a window that is
-// due, and the history kept alive.
+// that passed between two readings, and the player started for a window that
+// is due.
 void WatchWindows(const TickReading& reading);
+// At the end of every tick, out of the way of a start: once a minute the
+// history's time is renewed, so the next start knows when this run ended.
+void KeepHistoryAliveAfterTick(const TickReading& reading);
 // Every tick the schedule was checked: what it did.
 void HistoryOfTick(const TickReading& reading, const TickOutcome& outcome);
 

@@ -242,6 +242,7 @@ void OnSecondTick(HWND dialog) {
   } else {
     ShowPluginState(dialog, PLUGIN_NONE);
   }
+  KeepHistoryAliveAfterTick(reading);
   ArmSecondTick(dialog);
 }
 
