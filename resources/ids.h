@@ -24,6 +24,10 @@
 #define IDC_MAIN_SAVE 109
 #define IDC_MAIN_STATUS 110
 
+// Main dialog: the item added to its system menu (a system command id:
+// below 0xF000, low four bits clear)
+#define IDM_SHOW_HISTORY 0x0110
+
 // Main dialog timers
 #define TIMER_PLUGIN_SEARCH 1
 #define TIMER_SECOND_TICK 2

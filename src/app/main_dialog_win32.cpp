@@ -1,6 +1,7 @@
 #include "app/main_dialog_win32.h"
 
 #include "app/app_win32.h"
+#include "app/history_events_win32.h"
 #include "app/main_view.h"
 #include "app/power_win32.h"
 #include "app/tick_timer_win32.h"
@@ -107,6 +108,7 @@ void OnLaunch(HWND dialog) {
   if (!path) return;
   LocatePlayer(path);
   LaunchProgram(dialog, STR_PLAYER_EXE, 1, nullptr);
+  NotePlayerLaunched();
   LocalFree(path);
 }
 
@@ -144,7 +146,10 @@ void OnSave(HWND dialog) {
 
 // A recording the user stops is not started again before its window ends.
 void OnStop(HWND dialog) {
+  ScheduleEntry* active = ActiveEntry(scheduleList);
+  const bool marked = active && active->recording;
   if (ScheduleEntry* held = HoldActiveEntry(scheduleList)) UpdateScheduleLine(dialog, held);
+  HistoryUserStopped(active, marked);
   StopRecordingCommand();
 }
 
@@ -175,20 +180,32 @@ void ShowPluginState(HWND dialog, PluginState state) {
   EnableControl(dialog, IDC_MAIN_LAUNCH, pluginWindow == nullptr);
 }
 
+// The status line tells whether the plug-in is known (unless a notice stands there).
+void ShowConnectionStatus(HWND dialog) {
+  if (!pluginWindow) {
+    ShowStatus(dialog, STR_STATUS_SEARCHING);
+    return;
+  }
+  char title[PLUGIN_TITLE_CAPACITY];
+  ReadWindowTitle(pluginWindow, title, sizeof title);
+  char status[FOUND_STATUS_CAPACITY];
+  FormatFoundStatus(status, sizeof status, title);
+  ShowStatus(dialog, status);
+}
+
 void OnSearchTimer(HWND dialog) {
   pluginWindow = FindPluginWindow();
   if (!pluginWindow) {
-    SetDlgItemTextA(dialog, IDC_MAIN_STATUS, STR_STATUS_SEARCHING);
+    ShowConnectionStatus(dialog);
     return;
   }
   KillTimer(dialog, TIMER_PLUGIN_SEARCH);
   // Buttons first: whoever sees the found status sees the buttons that go with it.
   ShowPluginState(dialog, ReadPluginState());
+  ShowConnectionStatus(dialog);
   char title[PLUGIN_TITLE_CAPACITY];
   ReadWindowTitle(pluginWindow, title, sizeof title);
-  char status[FOUND_STATUS_CAPACITY];
-  FormatFoundStatus(status, sizeof status, title);
-  SetDlgItemTextA(dialog, IDC_MAIN_STATUS, status);
+  HistoryPluginFound(title);
 }
 
 // A plug-in window that has gone takes every recording with it: no mark
@@ -196,8 +213,24 @@ void OnSearchTimer(HWND dialog) {
 // the next search tick.
 void OnPluginLost(HWND dialog) {
   pluginWindow = nullptr;
+  ScheduleEntry* active = ActiveEntry(scheduleList);
+  const bool marked = active && active->recording;
   if (ScheduleEntry* was = ForgetRecordings(scheduleList)) UpdateScheduleLine(dialog, was);
+  HistoryPluginLost(active, marked);
   SetTimer(dialog, TIMER_PLUGIN_SEARCH, PLUGIN_SEARCH_PERIOD_MS, nullptr);
+}
+
+// The history opens in the text viewer; a notice it stood for comes down.
+void OnShowHistory(HWND dialog) {
+  ShowHistory();
+  ShowConnectionStatus(dialog);
+}
+
+void AddHistoryMenuItem(HWND dialog) {
+  HMENU menu = GetSystemMenu(dialog, FALSE);
+  if (!menu) return;
+  AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(menu, MF_STRING, IDM_SHOW_HISTORY, STR_MENU_SHOW_HISTORY);
 }
 
 // ---- The one-second tick ----
@@ -215,13 +248,15 @@ void UpdateSaveButton(HWND dialog) {
   app.shownDirty = app.scheduleDirty;
 }
 
-// One reading of the clock and the plug-in serves the whole tick.
+// One reading of the clock and the plug-in serves the whole tick. The
+// windows are watched for the history before the schedule acts on them.
 void OnSecondTick(HWND dialog) {
   TickReading reading = ReadTick();
   UpdateTitle(dialog, reading.time);
   UpdateSaveButton(dialog);
   if (pluginWindow && reading.plugin == PLUGIN_NONE) OnPluginLost(dialog);
   bool recording = false;
+  WatchWindows(reading);
   if (pluginWindow) {
     ShowPluginState(dialog, reading.plugin);
     TickOutcome outcome;
@@ -232,10 +267,12 @@ void OnSecondTick(HWND dialog) {
     recording = active && active->recording && reading.plugin == PLUGIN_RECORDING;
     // A window has begun: the next wake is for the one after it.
     if (outcome.action == TICK_CONFIRM || outcome.action == TICK_ADOPT) RearmWake();
+    HistoryOfTick(reading, outcome);
   } else {
     ShowPluginState(dialog, PLUGIN_NONE);
   }
   KeepAwakeWhileRecording(recording);
+  KeepHistoryAliveAfterTick(reading);
   app.lastReading = reading;
   ArmSecondTick(dialog);
 }
@@ -276,9 +313,11 @@ void OnTimer(HWND dialog, UINT_PTR id) {
 
 BOOL OnInitDialog(HWND dialog) {
   SubclassScheduleList(dialog);
+  AddHistoryMenuItem(dialog);
   LoadSchedules();
   RefreshScheduleList(dialog);
   RearmWake();
+  HistoryAtStart(dialog);
   app.scheduleDirty = 0;
   app.shownDirty = 255;
   SetTimer(dialog, TIMER_PLUGIN_SEARCH, PLUGIN_SEARCH_PERIOD_MS, nullptr);
@@ -289,6 +328,7 @@ BOOL OnInitDialog(HWND dialog) {
 
 void OnDestroy() {
   ReleasePower();
+  HistoryAtEnd();
   FreeAllSchedules();
   PostQuitMessage(0);
 }
@@ -348,6 +388,10 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     case WM_COMMAND: OnCommand(dialog, LOWORD(wParam), HIWORD(wParam)); return TRUE;
     case WM_TIMER: OnTimer(dialog, wParam); return FALSE;
     case WM_CLOSE: PostCommand(dialog, IDC_MAIN_EXIT); return TRUE;
+    case WM_SYSCOMMAND:
+      if ((wParam & 0xFFF0) != IDM_SHOW_HISTORY) return FALSE;
+      OnShowHistory(dialog);
+      return TRUE;
     case WM_DESTROY: OnDestroy(); return FALSE;
     case WM_POWERBROADCAST: OnPowerBroadcast(dialog, wParam); return TRUE;
     case WM_TIMECHANGE: OnTimeChange(dialog); return FALSE;

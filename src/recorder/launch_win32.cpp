@@ -83,16 +83,28 @@ bool SearchFixedDrives(HWND owner, const char* name, LaunchWork* work) {
 // given as the program to run, so nothing else is searched for or guessed
 // from the blanks in the line; a bare name is taken from the current
 // directory, where its existence was tested.
-void StartProgram(const char* path, char* commandLine) {
+bool StartProgram(const char* path, char* commandLine) {
   STARTUPINFOA startup;
   ZeroMemory(&startup, sizeof startup);
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_SHOW;
   PROCESS_INFORMATION process;
-  if (!CreateProcessA(path, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) return;
+  if (!CreateProcessA(path, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) return false;
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
+  return true;
+}
+
+// The path stored under the program's name, or the bare name (then it is
+// looked for in the current directory).
+void ReadStoredPath(const char* name, char* path) { ReadSettingOr(STR_SECTION_CONFIG, name, path, PATH_CAPACITY, name); }
+
+// Builds the command line in commandLine (COMMAND_LINE_CAPACITY bytes) and
+// starts the program. A line that cannot be built whole is not started cut.
+LaunchResult StartWithArguments(const char* path, const char* arguments, char* commandLine) {
+  if (!BuildCommandLine(commandLine, COMMAND_LINE_CAPACITY, path, arguments)) return LAUNCH_LINE_TOO_LONG;
+  return StartProgram(path, commandLine) ? LAUNCH_STARTED : LAUNCH_FAILED;
 }
 
 REGSAM ViewFlag(RegistryView view) {
@@ -151,7 +163,7 @@ bool LaunchProgram(HWND owner, const char* name, BYTE reportMissing, const char*
   if (!work) return false;
   work->savedStatus[0] = '\0';
   GetDlgItemTextA(owner, IDC_MAIN_STATUS, work->savedStatus, sizeof work->savedStatus);
-  ReadSettingOr(STR_SECTION_CONFIG, name, work->path, sizeof work->path, name);
+  ReadStoredPath(name, work->path);
   bool handedOver = false;
   if (FileExists(work->path)) {
     handedOver = true;
@@ -162,14 +174,18 @@ bool LaunchProgram(HWND owner, const char* name, BYTE reportMissing, const char*
     FormatNotFoundText(work->path, sizeof work->path, name);
     ShowMessage(owner, work->path, MB_OK);
   }
-  if (handedOver) {
-    // A line that cannot be built whole is not started cut.
-    handedOver = BuildCommandLine(work->commandLine, sizeof work->commandLine, work->path, arguments) != 0;
-    if (handedOver) StartProgram(work->path, work->commandLine);
-  }
+  // A program the system would not start still counts as handed over.
+  if (handedOver) handedOver = StartWithArguments(work->path, arguments, work->commandLine) != LAUNCH_LINE_TOO_LONG;
   SetDlgItemTextA(owner, IDC_MAIN_STATUS, work->savedStatus);
   LocalFree(work);
   return handedOver;
+}
+
+LaunchResult LaunchStoredProgram(const char* name, const char* arguments, char* path) {
+  ReadStoredPath(name, path);
+  if (!FileExists(path)) return LAUNCH_NOT_FOUND;
+  char commandLine[COMMAND_LINE_CAPACITY];
+  return StartWithArguments(path, arguments, commandLine);
 }
 
 bool FindFileInTree(char* path, const char* name) {

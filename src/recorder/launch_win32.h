@@ -11,6 +11,18 @@ void LocatePlayer(char* path);
 // (reportMissing nonzero: the user was told so) or its command line with the
 // arguments would not fit.
 bool LaunchProgram(HWND owner, const char* name, BYTE reportMissing, const char* arguments);
+
+enum LaunchResult {
+  LAUNCH_STARTED = 0,
+  LAUNCH_NOT_FOUND,      // no file at the stored path (or by the bare name)
+  LAUNCH_FAILED,         // the system would not start it
+  LAUNCH_LINE_TOO_LONG,  // path and arguments make no whole command line
+};
+// Starts the program from the path stored in [Config] under its name (the
+// bare name in the current directory when none is stored), as LaunchProgram
+// does, but never searches the drives: that would hold up everything else the
+// program does. path (260 bytes) receives the path tried. Shows nothing.
+LaunchResult LaunchStoredProgram(const char* name, const char* arguments, char* path);
 // Looks for a file (never a directory) called name, ignoring case, in and
 // below the directory that path (a 260-byte area ending in a backslash)
 // names, depth-first in listing order. True with the file's full path in

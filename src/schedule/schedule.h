@@ -19,6 +19,12 @@ struct EntryRun {
   uint8_t retryPending;  // an attempt failed: the next waits until retryFromMs
   uint32_t startedAtMs;  // tick count when the start was posted
   uint32_t retryFromMs;  // tick count from which the next attempt may come
+  // What the history knows of the entry's current window (history/watch.h):
+  uint8_t windowOpen;      // due, or recording or starting, at the last reading
+  uint8_t windowRecorded;  // a recording of this window ran
+  uint8_t playerStarted;   // the player was started for this window
+  uint8_t lastReason;      // the last reason it did not record (HistoryReason)
+  uint32_t reasonsTold;    // bit r: reason r was told for this window
 };
 
 struct ScheduleEntry {

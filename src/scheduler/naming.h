@@ -5,8 +5,10 @@
 #include <cstddef>
 
 // The local time the expansion reads; dayOfWeek counts from 0 = Sunday.
+// The millisecond plays no part in names; the history uses it to tell how
+// late a start went out.
 struct LocalTimeFields {
-  int year, month, day, dayOfWeek, hour, minute, second;
+  int year, month, day, dayOfWeek, hour, minute, second, millisecond;
 };
 
 // "SUN" to "SAT", each zero-terminated, the list closed by an empty string.

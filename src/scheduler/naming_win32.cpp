@@ -10,7 +10,8 @@
 LocalTimeFields LocalTimeNow() {
   SYSTEMTIME now;
   GetLocalTime(&now);
-  return LocalTimeFields{now.wYear, now.wMonth, now.wDay, now.wDayOfWeek, now.wHour, now.wMinute, now.wSecond};
+  return LocalTimeFields{now.wYear,   now.wMonth,  now.wDay,    now.wDayOfWeek,
+                         now.wHour,   now.wMinute, now.wSecond, now.wMilliseconds};
 }
 
 int ExpandFileNamePatternAt(char* output, const char* pattern, const char* weekdayNames, const LocalTimeFields& time) {

@@ -65,6 +65,16 @@ enum StartTiming {
   START_RETRY_GAP_MS = 5000,
 };
 
+// Why a start did not happen (the shell finds out; the history tells it).
+enum StartProblem {
+  START_PROBLEM_NONE = 0,
+  START_NO_MEMORY,      // no room for the name
+  START_NO_FOLDER,      // the folder could not be made
+  START_NO_FREE_NAME,   // no unused name was left
+  START_REQUEST_FAILED, // the plug-in did not take the request (see request)
+  START_NOT_CONFIRMED,  // the plug-in never reported the recording
+};
+
 // The decision of one tick. Nothing is decided without a plug-in that
 // answered. An entry that is recording or starting comes first: it is
 // stopped once t has left its window (the weekday plays no part), confirmed

@@ -6,16 +6,6 @@
 #include "schedule/schedule.h"
 #include "scheduler/tick.h"
 
-// Why a start did not happen.
-enum StartProblem {
-  START_PROBLEM_NONE = 0,
-  START_NO_MEMORY,      // no room for the name
-  START_NO_FOLDER,      // the folder could not be made
-  START_NO_FREE_NAME,   // no unused name was left
-  START_REQUEST_FAILED, // the plug-in did not take the request (see request)
-  START_NOT_CONFIRMED,  // the plug-in never reported the recording
-};
-
 // What one tick did, for the main window to show and tell.
 struct TickOutcome {
   TickAction action;

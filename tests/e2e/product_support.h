@@ -249,5 +249,77 @@ inline bool AddThroughEditor(HWND main, int start, int end, const std::string& p
   return e2e::WaitFor([&] { return !IsWindow(editor) && ListCount(main) == before + 1; });
 }
 
+// Ends the scheduler the way a user closes its window; it asks nothing when
+// the schedule was saved. Expects exit code 0.
+inline void CloseProduct(Product* product) {
+  PostMessageA(product->main, WM_CLOSE, 0, 0);
+  DWORD code = 99;
+  EXPECT_TRUE(e2e::WaitForExit(product->process.info(), e2e::kWaitMs, &code));
+  EXPECT_EQ(code, 0u);
+}
+
+// ---- The stand-in's journal against the clock ----
+
+inline std::vector<e2e::JournalEvent> Events(const e2e::Standin& standin, const std::string& kind) {
+  return e2e::EventsOfKind(e2e::ReadJournal(standin.journal), kind);
+}
+
+// Milliseconds until the local clock reaches second plus extraSeconds.
+inline DWORD MsUntil(int second, int extraSeconds) {
+  int left = second + extraSeconds - NowSeconds();
+  return static_cast<DWORD>((left > 0 ? left : 0) * 1000 + 500);
+}
+
+// The number-th request and start of the stand-in belong to the window due
+// at second `start`: both on that second, into name, with the parameter text.
+inline void ExpectStartedOnTime(const e2e::Standin& standin, size_t number, int start, const std::string& name,
+                                const std::string& params) {
+  e2e::JournalEvent request, started;
+  ASSERT_TRUE(e2e::WaitForJournalEvent(standin.journal, "request", number, &request, MsUntil(start, 5)));
+  ASSERT_TRUE(e2e::WaitForJournalEvent(standin.journal, "start", number, &started));
+  EXPECT_EQ(SecondsOfClock(request.clock), start) << request.line;
+  EXPECT_EQ(SecondsOfClock(started.clock), start) << started.line;
+  EXPECT_EQ(request.Field("name"), name);
+  EXPECT_EQ(request.Field("params"), params);
+  EXPECT_EQ(started.Field("name"), name);
+  EXPECT_EQ(started.Field("params"), params);
+  EXPECT_EQ(started.Field("existed"), "0");
+}
+
+// ---- The recording history the scheduler keeps beside itself ----
+
+// The lines of dir\Tavelund.log (cp949, CR LF), the stamp included.
+inline std::vector<std::string> HistoryLines(const std::string& dir) {
+  std::string text = e2e::ReadFileBytes(dir + "Tavelund.log");
+  std::vector<std::string> lines;
+  size_t from = 0;
+  for (size_t end; (end = text.find("\r\n", from)) != std::string::npos; from = end + 2)
+    lines.push_back(text.substr(from, end - from));
+  return lines;
+}
+
+// What follows the stamp "YYYY-MM-DD hh:mm:ss  " of a history line.
+inline std::string HistoryBody(const std::string& line) { return line.size() > 21 ? line.substr(21) : std::string(); }
+
+// The lines that tell the event (one of the STR_HISTORY_ texts), in order.
+inline std::vector<std::string> HistoryOf(const std::string& dir, const std::string& event) {
+  std::vector<std::string> found;
+  for (const std::string& line : HistoryLines(dir)) {
+    std::string body = HistoryBody(line);
+    if (body == event || body.compare(0, event.size() + 2, event + "  ") == 0) found.push_back(line);
+  }
+  return found;
+}
+
+// "hh:mm:ss - hh:mm:ss" as the history and the list show a window.
+inline std::string WindowTimes(int start, int end) {
+  char text[32];
+  start = (start % 86400 + 86400) % 86400;
+  end = (end % 86400 + 86400) % 86400;
+  std::snprintf(text, sizeof text, "%02d:%02d:%02d - %02d:%02d:%02d", start / 3600, start / 60 % 60, start % 60,
+                end / 3600, end / 60 % 60, end % 60);
+  return text;
+}
+
 }  // namespace product
 }  // namespace e2e

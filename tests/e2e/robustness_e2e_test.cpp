@@ -93,15 +93,6 @@ HWND OwnedDialogOf(const Product& product) {
   });
 }
 
-// Ends the scheduler the way a user closes its window; it asks nothing when
-// the schedule was saved. Expects exit code 0.
-void CloseProduct(Product* product) {
-  PostMessageA(product->main, WM_CLOSE, 0, 0);
-  DWORD code = 99;
-  EXPECT_TRUE(e2e::WaitForExit(product->process.info(), e2e::kWaitMs, &code));
-  EXPECT_EQ(code, 0u);
-}
-
 // Ends a stand-in through its player window, as a user closing the player.
 void ClosePlayer(Standin* standin) {
   PostMessageA(standin->player, WM_CLOSE, 0, 0);
@@ -110,36 +101,9 @@ void ClosePlayer(Standin* standin) {
 
 // ---- The journal ----
 
-std::vector<JournalEvent> Events(const Standin& standin, const std::string& kind) {
-  return e2e::EventsOfKind(e2e::ReadJournal(standin.journal), kind);
-}
-
 // No recording may go into a file that was there before.
 void ExpectNoOverwrite(const Standin& standin) {
   for (const JournalEvent& start : Events(standin, "start")) EXPECT_EQ(start.Field("existed"), "0") << start.line;
-}
-
-// Milliseconds until the local clock reaches second plus extraSeconds.
-DWORD MsUntil(int second, int extraSeconds) {
-  int left = second + extraSeconds - NowSeconds();
-  return static_cast<DWORD>((left > 0 ? left : 0) * 1000 + 500);
-}
-
-// The number-th request and start of the stand-in belong to the window due
-// at second `start`: both on that second, into name, with the parameter text.
-void ExpectStartedOnTime(const Standin& standin, size_t number, int start, const std::string& name,
-                         const std::string& params) {
-  JournalEvent request, started;
-  ASSERT_TRUE(e2e::WaitForJournalEvent(standin.journal, "request", number, &request,
-                                       MsUntil(start, 5)));
-  ASSERT_TRUE(e2e::WaitForJournalEvent(standin.journal, "start", number, &started));
-  EXPECT_EQ(SecondsOfClock(request.clock), start) << request.line;
-  EXPECT_EQ(SecondsOfClock(started.clock), start) << started.line;
-  EXPECT_EQ(request.Field("name"), name);
-  EXPECT_EQ(request.Field("params"), params);
-  EXPECT_EQ(started.Field("name"), name);
-  EXPECT_EQ(started.Field("params"), params);
-  EXPECT_EQ(started.Field("existed"), "0");
 }
 
 // ============================================================================

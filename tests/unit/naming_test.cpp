@@ -11,9 +11,9 @@
 namespace {
 
 // Thursday 7 March 2024, 09:05:07.
-const LocalTimeFields kMarch7{2024, 3, 7, 4, 9, 5, 7};
+const LocalTimeFields kMarch7{2024, 3, 7, 4, 9, 5, 7, 0};
 // Sunday 5 January 2025, 23:59:00.
-const LocalTimeFields kJanuary5{2025, 1, 5, 0, 23, 59, 0};
+const LocalTimeFields kJanuary5{2025, 1, 5, 0, 23, 59, 0, 0};
 
 struct Expansion {
   std::string text;

@@ -1,0 +1,45 @@
+// What the main window tells the recording history, the player it starts
+// for a window that is due, and the notices it puts in the status line.
+#pragma once
+#include <windows.h>
+
+#include "schedule/schedule.h"
+#include "scheduler/tick.h"
+#include "scheduler/tick_win32.h"
+
+// At start, once the schedule is loaded: the windows that came and went since
+// the program last ran are told as missed, then the start itself; a notice
+// counts the missed ones. Also reads whether the player is started for due
+// windows ([Config] "AutoStartPlayer", on unless 0).
+void HistoryAtStart(HWND dialog);
+// Before the dialog goes: the end, and a recording that goes on without us.
+void HistoryAtEnd();
+
+void HistoryPluginFound(const char* pluginTitle);
+// The plug-in went away; active is the entry that was recording or starting
+// (none when none was), marked whether its recording was running.
+void HistoryPluginLost(const ScheduleEntry* active, bool marked);
+// The user stopped the recording of held (none when no entry was active).
+void HistoryUserStopped(ScheduleEntry* held, bool marked);
+// The player was just started (by the launch command): give it time to come
+// up before starting it again for a window.
+void NotePlayerLaunched();
+
+// Every tick, before the schedule is checked and whether or not a plug-in is
+// known: windows opening and ending, reasons they do not record, windows
+// that passed between two readings, and the player started for a window that
+// is due.
+void WatchWindows(const TickReading& reading);
+// At the end of every tick, out of the way of a start: once a minute the
+// history's time is renewed, so the next start knows when this run ended.
+void KeepHistoryAliveAfterTick(const TickReading& reading);
+// Every tick the schedule was checked: what it did.
+void HistoryOfTick(const TickReading& reading, const TickOutcome& outcome);
+
+// The status line. A notice (missed windows, a history that cannot be
+// written) stays in it until the user opens the history; meanwhile other
+// status texts are not shown.
+void ShowStatus(HWND dialog, const char* text);
+bool NoticeShown();
+// Opens the history in the text viewer and takes the notice down.
+void ShowHistory();

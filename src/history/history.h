@@ -1,0 +1,105 @@
+// The recording history: one line per event in a text file beside the
+// settings file, so a window that did not record leaves a trace with its
+// reason. This half is portable: the events and reasons with their Korean
+// texts, the line format, the file's name and when it is renamed. Writing the
+// file is history_win32's part.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+#include "recorder/request.h"
+#include "schedule/schedule.h"
+#include "scheduler/naming.h"
+#include "scheduler/tick.h"
+
+// What a line tells. New kinds go before HISTORY_EVENT_COUNT, with their text
+// in the table of history.cpp.
+enum HistoryEvent {
+  HISTORY_NONE = 0,
+  HISTORY_PROGRAM_STARTED,
+  HISTORY_PROGRAM_ENDED,
+  HISTORY_PLUGIN_FOUND,
+  HISTORY_PLUGIN_LOST,
+  HISTORY_PLAYER_STARTED,      // the player was started for a window
+  HISTORY_PLAYER_NOT_STARTED,  // ... and could not be
+  HISTORY_RECORDING_STARTED,
+  HISTORY_RECORDING_ADOPTED,   // a recording already running was taken
+  HISTORY_RECORDING_STOPPED,
+  HISTORY_NOT_STARTED,         // a try, or the lack of one, with its reason
+  HISTORY_MISSED,              // a window ended without a recording
+  HISTORY_EVENT_COUNT
+};
+
+// Why a window did not record, or why a recording ended. At most 32: a
+// window keeps the reasons it told as bits.
+enum HistoryReason {
+  REASON_NONE = 0,
+  REASON_NO_PLUGIN,
+  REASON_PLUGIN_NO_ANSWER,
+  REASON_OTHER_RECORDING,
+  REASON_NO_MEMORY,
+  REASON_NO_FOLDER,
+  REASON_NO_FREE_NAME,
+  REASON_NAME_TOO_LONG,
+  REASON_REQUEST_NOT_TAKEN,
+  REASON_QUALITY_NOT_OPENED,
+  REASON_QUALITY_NOT_CLOSED,
+  REASON_PLUGIN_GONE,
+  REASON_NOT_CONFIRMED,
+  REASON_WINDOW_ENDED,
+  REASON_STOPPED_BY_USER,
+  REASON_PLUGIN_LOST,
+  REASON_RECORDING_STOPPED,
+  REASON_PROGRAM_NOT_RUNNING,
+  REASON_NOT_CHECKED,  // the window came and went between two looks at the clock
+  REASON_COUNT
+};
+
+// The Korean texts ("" for none or an unknown value).
+const char* HistoryEventText(HistoryEvent kind);
+const char* HistoryReasonText(HistoryReason reason);
+
+// The reason a failed start gives: the request's own when the plug-in did not
+// take it, else the start's.
+HistoryReason ReasonOfStart(StartProblem problem, RequestResult request);
+
+enum {
+  // The longest line: stamp, event, window, and a detail that holds a whole
+  // path and some words.
+  HISTORY_LINE_CAPACITY = 720,
+  HISTORY_DETAIL_CAPACITY = 560,
+  // Past this size the file is renamed to the older one and a new one begun.
+  HISTORY_SIZE_LIMIT = 1 << 20,
+};
+
+// One line, CR LF included: "YYYY-MM-DD hh:mm:ss  event", then
+// "  hh:mm:ss - hh:mm:ss" (the entry's window) when there is an entry, then
+// "  detail" when the detail is not empty. A line too long for capacity is cut
+// between whole characters and still ends with CR LF. Returns 1 when whole.
+int FormatHistoryLine(char* line, size_t capacity, const LocalTimeFields& when, HistoryEvent kind,
+                      const ScheduleEntry* entry, const char* detail);
+
+// The detail of a started recording: the file, the MP3 parameters (or that
+// there are none) and how many milliseconds after its scheduled second the
+// start went out.
+int FormatStartedDetail(char* detail, size_t capacity, const char* fileName, const ScheduleEntry* entry,
+                        uint32_t latenessMs);
+// A reason with the date the window opened on: "reason (YYYY-MM-DD)".
+int FormatDatedReason(char* detail, size_t capacity, HistoryReason reason, const LocalTimeFields& opened);
+// "놓친 녹음 N건 — 녹음 기록을 보세요".
+int FormatMissedNotice(char* text, size_t capacity, int count);
+
+// Whether a line of lineLength bytes makes a file of currentSize bytes pass
+// the limit, so the file must be renamed first. An empty file never is: a
+// line longer than the limit still gets written.
+bool HistoryNeedsRenaming(uint64_t currentSize, size_t lineLength);
+
+// The history lies beside the settings file and is named like it, with the
+// extension "log" in place of its own. Returns 1 when the path fitted whole.
+int DeriveHistoryPath(char* historyPath, size_t capacity, const char* settingsPath);
+// The older history: the path with ".1" behind it.
+int OlderHistoryPath(char* olderPath, size_t capacity, const char* historyPath);
+
+// The [Config] switch of the player start for a due window: on unless it is
+// a number that is 0 (so an absent or empty key means on).
+bool AutoStartPlayerEnabled(const char* value);

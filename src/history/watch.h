@@ -1,0 +1,77 @@
+// What becomes of each window, for the history: its opening and end seen from
+// one reading to the next (whether or not a plug-in is known, so the schedule
+// tick need not run), the reasons it did not record told once each, the
+// windows that came and went while nobody looked, and the player start for a
+// window that is due soon. Portable: the shell reads, this decides.
+#pragma once
+#include <cstdint>
+
+#include "history/history.h"
+#include "schedule/schedule.h"
+#include "scheduler/naming.h"
+#include "scheduler/tick.h"
+
+// ---- Local wall-clock time as one number ----
+
+// Seconds since 1970-01-01 00:00:00 of the local clock (no time zone, no
+// daylight saving: the schedule is a matter of the wall clock too). The
+// millisecond is left out.
+int64_t LocalSecondsOf(const LocalTimeFields& time);
+// The date, weekday and time of such a number (millisecond 0).
+LocalTimeFields LocalTimeAt(int64_t seconds);
+
+// Seconds since the entry's current window opened (at its start, or at
+// midnight when its weekday run begins there); -1 when it is not due now. A
+// window due every second of the week never opened: 0.
+int32_t SecondsSinceWindowOpened(const ScheduleEntry* entry, const LocalTimeFields& now);
+
+// ---- One entry from one reading to the next ----
+
+// What the history must say about an entry after a reading.
+struct WindowNews {
+  HistoryEvent kind;  // HISTORY_NONE, HISTORY_NOT_STARTED or HISTORY_MISSED
+  HistoryReason reason;
+};
+
+// Brings the entry's window notes up to the reading, before the schedule tick
+// acts on it. A window is open while the entry is due, and beyond that while
+// it records or starts (the tick stops it at its end). At its opening the
+// notes of the last window are cleared; at its end it is missed unless a
+// recording of it ran, with the last reason it did not record; the player
+// start it had is forgotten. While it is open and neither records, starts
+// nor is held by the user, what the reading shows is a reason of its own: no
+// plug-in, a plug-in that does not answer, or another entry's recording.
+// Each reason is told once per window.
+WindowNews WatchEntry(ScheduleEntry* list, ScheduleEntry* entry, const TickReading& reading);
+
+// Notes a reason the entry's current window did not record; true when it is
+// the first time this window has it (then it is to be told).
+bool NoteReason(ScheduleEntry* entry, HistoryReason reason);
+// A recording of the entry's current window runs: the window is not missed.
+void NoteWindowRecorded(ScheduleEntry* entry);
+
+// ---- Windows nobody saw ----
+
+struct PassedWindow {
+  ScheduleEntry* entry;
+  int64_t opened;  // local seconds (LocalSecondsOf)
+  int64_t ended;
+};
+enum { PASSED_WINDOW_LOOKBACK_SECONDS = 7 * SECONDS_PER_DAY };
+
+// The windows that opened after `after` and had ended by `until` (local
+// seconds), looking back no further than a week before `until`. The earliest
+// `capacity` of them go to out, by opening time and on the same second in
+// list order; the result counts them all.
+int WindowsPassedBetween(ScheduleEntry* list, int64_t after, int64_t until, PassedWindow* out, int capacity);
+
+// ---- The player started for a due window ----
+
+enum { PLAYER_START_LEAD_SECONDS = 30 };
+
+// The first entry in list order, not held by the user and without a player
+// start for its window yet, whose window is open or opens within the lead.
+// None when no window needs a player.
+ScheduleEntry* EntryWantingPlayer(ScheduleEntry* list, const LocalTimeFields& now);
+// The player is being started: every entry that wants it now has had its start.
+void NotePlayerStarted(ScheduleEntry* list, const LocalTimeFields& now);
