@@ -6,7 +6,7 @@
 namespace {
 
 LocalTimeFields At(int year, int month, int day, int dayOfWeek, int h, int m, int s) {
-  return LocalTimeFields{year, month, day, dayOfWeek, h, m, s};
+  return LocalTimeFields{year, month, day, dayOfWeek, h, m, s, 0};
 }
 
 TEST(WakeDelay, NextOpeningAfterThisSecondLessTheLead) {
