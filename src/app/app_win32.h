@@ -2,6 +2,9 @@
 #pragma once
 #include <windows.h>
 
+#include "scheduler/tick.h"
+#include "scheduler/tick_win32.h"
+
 // What the program keeps for its whole run, in one place. The lower modules
 // own their own state (the list, the plug-in's window, the settings path)
 // and are handed what else they need as arguments.
@@ -11,6 +14,11 @@ struct AppState {
   // showed (255 at start, so the first tick always sets the button).
   BYTE scheduleDirty;
   BYTE shownDirty;
+  // The next window's request, handed over to the plug-in ahead of its second.
+  ArmedStart ahead;
+  // When the program last started the player: the plug-in is looked for
+  // every second for a while after.
+  PlayerLaunch launch;
 };
 extern AppState app;
 

@@ -84,7 +84,12 @@ void OnLaunch(HWND dialog) {
   char* path = static_cast<char*>(LocalAlloc(LMEM_FIXED, PATH_CAPACITY));
   if (!path) return;
   LocatePlayer(path);
-  LaunchProgram(dialog, STR_PLAYER_EXE, 1, nullptr);
+  if (LaunchProgram(dialog, STR_PLAYER_EXE, 1, nullptr)) {
+    // A player that was just started comes up within seconds: its plug-in
+    // is looked for every second meanwhile.
+    app.launch.launched = 1;
+    app.launch.atMs = GetTickCount();
+  }
   LocalFree(path);
 }
 
@@ -151,27 +156,35 @@ void ShowPluginState(HWND dialog, PluginState state) {
   EnableControl(dialog, IDC_MAIN_LAUNCH, pluginWindow == nullptr);
 }
 
-void OnSearchTimer(HWND dialog) {
+// Looks for the plug-in once. Found: the search timer stops, the buttons
+// follow the plug-in's state (read once, returned) and the status line names
+// it. Not found: the status line asks for the player, and none is returned.
+PluginState SearchForPlugin(HWND dialog) {
   pluginWindow = FindPluginWindow();
   if (!pluginWindow) {
     SetDlgItemTextA(dialog, IDC_MAIN_STATUS, STR_STATUS_SEARCHING);
-    return;
+    return PLUGIN_NONE;
   }
   KillTimer(dialog, TIMER_PLUGIN_SEARCH);
   // Buttons first: whoever sees the found status sees the buttons that go with it.
-  ShowPluginState(dialog, ReadPluginState());
+  PluginState state = ReadPluginState();
+  ShowPluginState(dialog, state);
   char title[PLUGIN_TITLE_CAPACITY];
   ReadWindowTitle(pluginWindow, title, sizeof title);
   char status[FOUND_STATUS_CAPACITY];
   FormatFoundStatus(status, sizeof status, title);
   SetDlgItemTextA(dialog, IDC_MAIN_STATUS, status);
+  return state;
 }
 
+void OnSearchTimer(HWND dialog) { SearchForPlugin(dialog); }
+
 // A plug-in window that has gone takes every recording with it: no mark
-// stays, and the search starts again. The status line keeps its text until
-// the next search tick.
+// stays, nothing handed over to it counts, and the search starts again. The
+// status line keeps its text until the next search.
 void OnPluginLost(HWND dialog) {
   pluginWindow = nullptr;
+  ForgetArmedStart(&app.ahead);
   if (ScheduleEntry* was = ForgetRecordings(scheduleList)) UpdateScheduleLine(dialog, was);
   SetTimer(dialog, TIMER_PLUGIN_SEARCH, PLUGIN_SEARCH_PERIOD_MS, nullptr);
 }
@@ -191,21 +204,24 @@ void UpdateSaveButton(HWND dialog) {
   app.shownDirty = app.scheduleDirty;
 }
 
-// One reading of the clock and the plug-in serves the whole tick.
+// One reading of the clock and the plug-in serves the whole tick. The
+// schedule comes first, so a start goes out as soon after its second as it
+// can; the clock in the title, the buttons and the one changed list line
+// follow.
 void OnSecondTick(HWND dialog) {
   TickReading reading = ReadTick();
+  bool searching = pluginWindow == nullptr;
+  if (pluginWindow && reading.plugin == PLUGIN_NONE) OnPluginLost(dialog);
+  // A window that opens soon, or a player just started, cannot wait for the
+  // slow search: a plug-in that is there is found before the window opens.
+  if (searching && SearchEverySecond(scheduleList, reading, app.launch)) reading.plugin = SearchForPlugin(dialog);
+  TickOutcome outcome;
+  outcome.entry = nullptr;
+  if (pluginWindow) CheckSchedules(dialog, reading, &app.ahead, &outcome);
   UpdateTitle(dialog, reading.time);
   UpdateSaveButton(dialog);
-  if (pluginWindow && reading.plugin == PLUGIN_NONE) OnPluginLost(dialog);
-  if (pluginWindow) {
-    ShowPluginState(dialog, reading.plugin);
-    TickOutcome outcome;
-    CheckSchedules(dialog, reading, &outcome);
-    // The start went out first; only then is the list brought up to date.
-    if (outcome.entry) UpdateScheduleLine(dialog, outcome.entry);
-  } else {
-    ShowPluginState(dialog, PLUGIN_NONE);
-  }
+  ShowPluginState(dialog, pluginWindow ? reading.plugin : PLUGIN_NONE);
+  if (outcome.entry) UpdateScheduleLine(dialog, outcome.entry);
   ArmSecondTick(dialog);
 }
 

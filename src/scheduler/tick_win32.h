@@ -6,14 +6,22 @@
 #include "schedule/schedule.h"
 #include "scheduler/tick.h"
 
-// Why a start did not happen.
-enum StartProblem {
-  START_PROBLEM_NONE = 0,
-  START_NO_MEMORY,      // no room for the name
-  START_NO_FOLDER,      // the folder could not be made
-  START_NO_FREE_NAME,   // no unused name was left
-  START_REQUEST_FAILED, // the plug-in did not take the request (see request)
-  START_NOT_CONFIRMED,  // the plug-in never reported the recording
+// A request handed over ahead of its second: the core's record and the
+// plug-in window it went to. The caller keeps it from tick to tick and
+// clears it when the plug-in is lost.
+struct ArmedStart {
+  PreArm armed;
+  HWND plugin;
+};
+void ForgetArmedStart(ArmedStart* ahead);
+
+// What a tick did with a request handed over ahead.
+enum PreArmStep {
+  PRE_ARM_STEP_NONE = 0,
+  PRE_ARM_STEP_HANDED_OVER,  // handed over now, for preArmEntry's window
+  PRE_ARM_STEP_FAILED,       // tried now and failed (preArmProblem, preArmRequest)
+  PRE_ARM_STEP_USED,         // this tick's start needed only the start command
+  PRE_ARM_STEP_DROPPED,      // no longer held (preArmFit says why)
 };
 
 // What one tick did, for the main window to show and tell.
@@ -23,12 +31,22 @@ struct TickOutcome {
   StartProblem problem;
   RequestResult request;
   char fileName[PATH_CAPACITY];  // the name a start handed over
+  // The request handed over ahead. A start that used it is a START like any
+  // other: entry, fileName and request say what went to the plug-in.
+  PreArmStep preArm;
+  ScheduleEntry* preArmEntry;  // the entry it was for; none when it was deleted
+  PreArmFit preArmFit;         // DROPPED: why
+  StartProblem preArmProblem;  // HANDED_OVER, FAILED: how the hand-over went
+  RequestResult preArmRequest;
+  char preArmFileName[PATH_CAPACITY];  // the name it handed (or would hand) over
 };
 
 // The clock, the millisecond counter and the plug-in's state, read once.
 TickReading ReadTick();
 
 // Decides with the core and carries the decision out: stops at a window's
-// end, starts (name, folder, free name, request, start command), adopts,
-// confirms, and notes failed starts for a later try.
-void CheckSchedules(HWND mainWindow, const TickReading& reading, TickOutcome* outcome);
+// end, starts (name, folder, free name, request, start command; or only the
+// start command behind a request handed over ahead), adopts, confirms, and
+// notes failed starts for a later try. A tick that starts nothing hands the
+// next window's request over when it opens within PRE_ARM_LEAD_SECONDS.
+void CheckSchedules(HWND mainWindow, const TickReading& reading, ArmedStart* ahead, TickOutcome* outcome);
