@@ -216,8 +216,10 @@ void OnSecondTick(HWND dialog) {
   // slow search: a plug-in that is there is found before the window opens.
   if (searching && SearchEverySecond(scheduleList, reading, app.launch)) reading.plugin = SearchForPlugin(dialog);
   TickOutcome outcome;
+  outcome.action = TICK_NOTHING;
   outcome.entry = nullptr;
   if (pluginWindow) CheckSchedules(dialog, reading, &app.ahead, &outcome);
+  if (outcome.action == TICK_STOP) SetTimer(dialog, TIMER_HAND_OVER, PRE_ARM_AFTER_STOP_MS, nullptr);
   UpdateTitle(dialog, reading.time);
   UpdateSaveButton(dialog);
   ShowPluginState(dialog, pluginWindow ? reading.plugin : PLUGIN_NONE);
@@ -225,9 +227,23 @@ void OnSecondTick(HWND dialog) {
   ArmSecondTick(dialog);
 }
 
+// Shortly after a stop the plug-in is idle again: a window opening on the
+// next second gets its request handed over now rather than on that second.
+void OnHandOverTimer(HWND dialog) {
+  KillTimer(dialog, TIMER_HAND_OVER);
+  if (!pluginWindow) return;
+  TickReading reading = ReadTick();
+  // A plug-in that has gone is the tick's to notice.
+  if (reading.plugin == PLUGIN_NONE) return;
+  TickOutcome outcome;
+  CheckAhead(dialog, reading, &app.ahead, &outcome);
+}
+
 void OnTimer(HWND dialog, UINT_PTR id) {
   if (id == TIMER_PLUGIN_SEARCH) {
     OnSearchTimer(dialog);
+  } else if (id == TIMER_HAND_OVER) {
+    OnHandOverTimer(dialog);
   } else {
     OnSecondTick(dialog);
   }

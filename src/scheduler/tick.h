@@ -103,6 +103,10 @@ enum PreArmTiming {
   // plug-in that answers at once; two seconds leave room for a slow one
   // without blocking the tick for long before the window's second.
   PRE_ARM_LEAD_SECONDS = 2,
+  // A window that opens the second after another one's stop would find the
+  // plug-in recording on every tick before it. The plug-in is idle within
+  // moments of the stop, so the tick that stops looks again this long after.
+  PRE_ARM_AFTER_STOP_MS = 250,
 };
 
 // The fields of an entry that shape its request and its file name.

@@ -49,4 +49,11 @@ TickReading ReadTick();
 // start command behind a request handed over ahead), adopts, confirms, and
 // notes failed starts for a later try. A tick that starts nothing hands the
 // next window's request over when it opens within PRE_ARM_LEAD_SECONDS.
+// After a stop the caller looks once more, PRE_ARM_AFTER_STOP_MS later
+// (CheckAhead).
 void CheckSchedules(HWND mainWindow, const TickReading& reading, ArmedStart* ahead, TickOutcome* outcome);
+
+// Between two ticks (PRE_ARM_AFTER_STOP_MS after a stop): only the hand-over
+// ahead, as a tick that starts nothing does it. Nothing is started, stopped
+// or confirmed here: that stays with the ticks.
+void CheckAhead(HWND mainWindow, const TickReading& reading, ArmedStart* ahead, TickOutcome* outcome);

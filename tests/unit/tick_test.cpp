@@ -399,6 +399,26 @@ TEST(DecidePreArm, TheEntryTheTickWillStartAndNoOtherOverWeekdaysAndMidnight) {
   EXPECT_EQ(DecidePreArm(nullptr, Reading(Wed(9, 59, 58)), 2).entry, nullptr);
 }
 
+TEST(DecidePreArm, AfterAStopTheWindowOpeningOnTheNextSecondOnceThePluginIsIdle) {
+  List list(2);
+  Window(list[0], At(10, 0, 0), At(10, 0, 2), -1);
+  Window(list[1], At(10, 0, 3), At(10, 0, 5), -1);
+  NoteRecording(&list[0]);
+  TickReading stopTick = Reading(Wed(10, 0, 2), PLUGIN_RECORDING);
+  ASSERT_EQ(::DecideTick(list.head(), stopTick).action, TICK_STOP);
+  NoteStopped(&list[0]);
+  // Still recording when the stop has just been posted: nothing yet.
+  EXPECT_EQ(DecidePreArm(list.head(), stopTick, PRE_ARM_LEAD_SECONDS).entry, nullptr);
+  // A moment later, in the same second, the plug-in is idle.
+  PreArmChoice c = DecidePreArm(list.head(), Reading(Wed(10, 0, 2)), PRE_ARM_LEAD_SECONDS);
+  EXPECT_EQ(c.entry, &list[1]);
+  EXPECT_EQ(c.secondsAhead, 1);
+  // Back to back (the next opens on the stop's own second): it is due now
+  // and the next tick starts it, nothing goes ahead.
+  list[1].startSeconds = At(10, 0, 2);
+  EXPECT_EQ(DecidePreArm(list.head(), Reading(Wed(10, 0, 2)), PRE_ARM_LEAD_SECONDS).entry, nullptr);
+}
+
 // What a tick sequence from two seconds before a window to its second does
 // with the request handed over, and what gives it up.
 class PreArmFlow : public ::testing::Test {
