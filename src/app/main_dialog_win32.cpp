@@ -84,7 +84,9 @@ void OnLaunch(HWND dialog) {
   char* path = static_cast<char*>(LocalAlloc(LMEM_FIXED, PATH_CAPACITY));
   if (!path) return;
   LocatePlayer(path);
-  if (LaunchProgram(dialog, STR_PLAYER_EXE, 1, nullptr)) {
+  bool started = false;
+  LaunchProgram(dialog, STR_PLAYER_EXE, 1, nullptr, &started);
+  if (started) {
     // A player that was just started comes up within seconds: its plug-in
     // is looked for every second meanwhile.
     app.launch.launched = 1;

@@ -83,16 +83,17 @@ bool SearchFixedDrives(HWND owner, const char* name, LaunchWork* work) {
 // given as the program to run, so nothing else is searched for or guessed
 // from the blanks in the line; a bare name is taken from the current
 // directory, where its existence was tested.
-void StartProgram(const char* path, char* commandLine) {
+bool StartProgram(const char* path, char* commandLine) {
   STARTUPINFOA startup;
   ZeroMemory(&startup, sizeof startup);
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_SHOW;
   PROCESS_INFORMATION process;
-  if (!CreateProcessA(path, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) return;
+  if (!CreateProcessA(path, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) return false;
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
+  return true;
 }
 
 }  // namespace
@@ -111,7 +112,8 @@ void LocatePlayer(char* path) {
   if (path[0] != '\0' && FileExists(path)) WriteSetting(STR_SECTION_CONFIG, STR_PLAYER_EXE, path);
 }
 
-bool LaunchProgram(HWND owner, const char* name, BYTE reportMissing, const char* arguments) {
+bool LaunchProgram(HWND owner, const char* name, BYTE reportMissing, const char* arguments, bool* started) {
+  if (started) *started = false;
   LaunchWork* work = static_cast<LaunchWork*>(LocalAlloc(LMEM_FIXED, sizeof(LaunchWork)));
   if (!work) return false;
   work->savedStatus[0] = '\0';
@@ -130,7 +132,7 @@ bool LaunchProgram(HWND owner, const char* name, BYTE reportMissing, const char*
   if (handedOver) {
     // A line that cannot be built whole is not started cut.
     handedOver = BuildCommandLine(work->commandLine, sizeof work->commandLine, work->path, arguments) != 0;
-    if (handedOver) StartProgram(work->path, work->commandLine);
+    if (handedOver && StartProgram(work->path, work->commandLine) && started) *started = true;
   }
   SetDlgItemTextA(owner, IDC_MAIN_STATUS, work->savedStatus);
   LocalFree(work);
