@@ -217,9 +217,7 @@ void OnSecondTick(HWND dialog) {
   // A window that opens soon, or a player just started, cannot wait for the
   // slow search: a plug-in that is there is found before the window opens.
   if (searching && SearchEverySecond(scheduleList, reading, app.launch)) reading.plugin = SearchForPlugin(dialog);
-  TickOutcome outcome;
-  outcome.action = TICK_NOTHING;
-  outcome.entry = nullptr;
+  TickOutcome outcome = {};
   if (pluginWindow) CheckSchedules(dialog, reading, &app.ahead, &outcome);
   if (outcome.action == TICK_STOP) SetTimer(dialog, TIMER_HAND_OVER, PRE_ARM_AFTER_STOP_MS, nullptr);
   UpdateTitle(dialog, reading.time);
@@ -237,7 +235,7 @@ void OnHandOverTimer(HWND dialog) {
   TickReading reading = ReadTick();
   // A plug-in that has gone is the tick's to notice.
   if (reading.plugin == PLUGIN_NONE) return;
-  TickOutcome outcome;
+  TickOutcome outcome = {};
   CheckAhead(dialog, reading, &app.ahead, &outcome);
 }
 

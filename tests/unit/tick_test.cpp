@@ -286,11 +286,6 @@ LocalTimeFields Date(int year, int month, int day, int dayOfWeek, int h, int m, 
   return LocalTimeFields{year, month, day, dayOfWeek, h, m, s};
 }
 
-bool Same(const LocalTimeFields& a, const LocalTimeFields& b) {
-  return a.year == b.year && a.month == b.month && a.day == b.day && a.dayOfWeek == b.dayOfWeek &&
-         a.hour == b.hour && a.minute == b.minute && a.second == b.second;
-}
-
 std::string Text(const LocalTimeFields& t) {
   char text[64];
   std::snprintf(text, sizeof text, "%04d-%02d-%02d (%d) %02d:%02d:%02d", t.year, t.month, t.day, t.dayOfWeek, t.hour,
@@ -299,107 +294,72 @@ std::string Text(const LocalTimeFields& t) {
 }
 
 TickReading Reading(const LocalTimeFields& time, PluginState plugin = PLUGIN_IDLE, uint32_t nowMs = 100000) {
-  TickReading reading{};
-  reading.time = time;
-  reading.tickMs = nowMs;
-  reading.plugin = plugin;
-  return reading;
+  return TickReading{time, nowMs, plugin};
 }
 
-// Wednesday 2026-03-04.
 LocalTimeFields Wed(int h, int m, int s) { return Date(2026, 3, 4, WED, h, m, s); }
 
-TEST(SecondsLater, CarriesIntoMinutesHoursDaysMonthsAndYears) {
+TEST(SecondsLater, CarriesIntoMinutesDaysWeekdaysMonthsAndYears) {
   struct Case {
     LocalTimeFields from;
     int32_t seconds;
     LocalTimeFields expected;
   } cases[] = {
-      {Date(2026, 3, 4, WED, 10, 0, 0), 0, Date(2026, 3, 4, WED, 10, 0, 0)},
-      {Date(2026, 3, 4, WED, 10, 0, 58), 2, Date(2026, 3, 4, WED, 10, 1, 0)},
-      {Date(2026, 3, 4, WED, 10, 59, 59), 1, Date(2026, 3, 4, WED, 11, 0, 0)},
-      {Date(2026, 3, 4, WED, 23, 59, 59), 2, Date(2026, 3, 5, THU, 0, 0, 1)},
-      {Date(2026, 3, 7, SAT, 23, 59, 59), 1, Date(2026, 3, 8, SUN, 0, 0, 0)},   // the week turns over
-      {Date(2026, 4, 30, THU, 23, 59, 59), 1, Date(2026, 5, 1, FRI, 0, 0, 0)},  // 30-day month
+      {Wed(10, 0, 58), 2, Wed(10, 1, 0)},
+      {Date(2026, 3, 7, SAT, 23, 59, 59), 2, Date(2026, 3, 8, SUN, 0, 0, 1)},
+      {Date(2026, 4, 30, THU, 23, 59, 59), 1, Date(2026, 5, 1, FRI, 0, 0, 0)},
       {Date(2026, 12, 31, THU, 23, 59, 58), 2, Date(2027, 1, 1, FRI, 0, 0, 0)},
       {Date(2027, 2, 28, SUN, 23, 59, 59), 1, Date(2027, 3, 1, MON, 0, 0, 0)},
       {Date(2028, 2, 28, MON, 23, 59, 59), 1, Date(2028, 2, 29, TUE, 0, 0, 0)},  // leap year
-      {Date(2100, 2, 28, SUN, 23, 59, 59), 1, Date(2100, 3, 1, MON, 0, 0, 0)},   // no leap year
-      {Date(2000, 2, 28, MON, 23, 59, 59), 1, Date(2000, 2, 29, TUE, 0, 0, 0)},  // leap after all
-      {Date(2026, 3, 4, WED, 12, 0, 0), 2 * 86400 + 5, Date(2026, 3, 6, FRI, 12, 0, 5)},
+      {Date(2100, 2, 28, SUN, 23, 59, 59), 1, Date(2100, 3, 1, MON, 0, 0, 0)},   // none
+      {Date(2000, 2, 28, MON, 23, 59, 59), 1, Date(2000, 2, 29, TUE, 0, 0, 0)},  // one after all
   };
-  for (const Case& c : cases) {
-    LocalTimeFields got = SecondsLater(c.from, c.seconds);
-    EXPECT_TRUE(Same(got, c.expected)) << Text(c.from) << " + " << c.seconds << " gave " << Text(got);
-  }
+  for (const Case& c : cases)
+    EXPECT_EQ(Text(SecondsLater(c.from, c.seconds)), Text(c.expected)) << Text(c.from) << " + " << c.seconds;
 }
 
-TEST(DecidePreArm, OnlyAWindowOpeningWithinTheLeadWithAnIdlePluginAndNothingElseToDo) {
-  List list(2);
+TEST(DecidePreArm, AnOpeningWindowWithinTheLeadWhenThePluginIsIdleAndNothingElseIsToDo) {
+  List list(3);
   Window(list[0], At(10, 0, 2), At(11, 0, 0), -1);
-  Window(list[1], At(12, 0, 0), At(13, 0, 0), -1);
-  // Three seconds ahead is too early, two and one are in time.
-  EXPECT_EQ(DecidePreArm(list.head(), Reading(Wed(9, 59, 59)), 2).entry, nullptr);
+  Window(list[1], At(10, 0, 2), At(11, 0, 0), -1);
+  Window(list[2], At(9, 0, 0), At(10, 0, 2), 0);  // not today, for now
+  EXPECT_EQ(DecidePreArm(list.head(), Reading(Wed(9, 59, 59)), 2).entry, nullptr);  // too early
+  // Two opening together: the first in list order.
   PreArmChoice c = DecidePreArm(list.head(), Reading(Wed(10, 0, 0)), 2);
   EXPECT_EQ(c.entry, &list[0]);
   EXPECT_EQ(c.secondsAhead, 2);
-  EXPECT_TRUE(Same(c.at, Wed(10, 0, 2))) << Text(c.at);
-  c = DecidePreArm(list.head(), Reading(Wed(10, 0, 1)), 2);
-  EXPECT_EQ(c.entry, &list[0]);
-  EXPECT_EQ(c.secondsAhead, 1);
-  // On its second the tick starts it itself; nothing is handed over ahead.
+  EXPECT_EQ(Text(c.at), Text(Wed(10, 0, 2)));
+  EXPECT_EQ(DecidePreArm(list.head(), Reading(Wed(10, 0, 1)), 2).secondsAhead, 1);
+  // On its second the tick starts it the whole way.
   EXPECT_EQ(DecidePreArm(list.head(), Reading(Wed(10, 0, 2)), 2).entry, nullptr);
-
   // Never while the plug-in records or did not answer, nor while an entry
-  // records or waits for its start to be confirmed.
+  // records or starts; a held entry is passed over.
   EXPECT_EQ(DecidePreArm(list.head(), Reading(Wed(10, 0, 0), PLUGIN_RECORDING), 2).entry, nullptr);
   EXPECT_EQ(DecidePreArm(list.head(), Reading(Wed(10, 0, 0), PLUGIN_NO_ANSWER), 2).entry, nullptr);
-  EXPECT_EQ(DecidePreArm(list.head(), Reading(Wed(10, 0, 0), PLUGIN_NONE), 2).entry, nullptr);
-  NoteStarting(&list[1], 1000);
+  NoteStarting(&list[2], 1000);
   EXPECT_EQ(DecidePreArm(list.head(), Reading(Wed(10, 0, 0)), 2).entry, nullptr);
-  NoteRecording(&list[1]);
-  EXPECT_EQ(DecidePreArm(list.head(), Reading(Wed(10, 0, 0)), 2).entry, nullptr);
-  NoteStopped(&list[1]);
-  // A held entry is passed over for the next one opening in time.
+  NoteStopped(&list[2]);
   list[0].run.held = 1;
-  Window(list[1], At(10, 0, 2), At(10, 30, 0), -1);
   EXPECT_EQ(DecidePreArm(list.head(), Reading(Wed(10, 0, 0)), 2).entry, &list[1]);
-}
 
-TEST(DecidePreArm, TheEntryTheTickWillStartAndNoOtherOverWeekdaysAndMidnight) {
-  List list(3);
-  Window(list[0], At(10, 0, 0), At(10, 30, 0), 1 << THU);  // not today
-  Window(list[1], At(10, 0, 0), At(11, 0, 0), -1);
-  Window(list[2], At(10, 0, 0), At(12, 0, 0), -1);
-  // Two opening together: the first in list order whose day it is.
-  EXPECT_EQ(DecidePreArm(list.head(), Reading(Wed(9, 59, 58)), 2).entry, &list[1]);
+  // An open window waiting to retry comes first on the second its retry
+  // falls due: then nothing goes ahead; with its retry later, the other does.
+  list[2].dayMask = -1;
+  NoteStartFailed(&list[2], 100000);
+  const uint32_t retryAt = 100000 + START_RETRY_GAP_MS;
+  EXPECT_EQ(DecidePreArm(list.head(), Reading(Wed(10, 0, 0), PLUGIN_IDLE, retryAt - 1000), 2).entry, nullptr);
+  EXPECT_EQ(DecidePreArm(list.head(), Reading(Wed(10, 0, 0), PLUGIN_IDLE, retryAt - 3000), 2).entry, &list[1]);
 
-  // An entry whose window is open and waits to retry a failed start comes
-  // first on the second its retry falls due: the other is not handed over.
-  Window(list[0], At(9, 0, 0), At(10, 30, 0), -1);
-  NoteStartFailed(&list[0], 100000);  // retry from 100000 + the gap
-  uint32_t retryAt = 100000 + START_RETRY_GAP_MS;
-  EXPECT_EQ(DecidePreArm(list.head(), Reading(Wed(9, 59, 58), PLUGIN_IDLE, retryAt - 2000), 2).entry, nullptr);
-  // Its retry comes only after the other's second: the other goes ahead.
-  EXPECT_EQ(DecidePreArm(list.head(), Reading(Wed(9, 59, 58), PLUGIN_IDLE, retryAt - 3000), 2).entry, &list[1]);
-  // Due on the very next second is the retrying entry itself: it is no
-  // opening window, so nothing is handed over ahead.
-  list[1].dayMask = 0;
-  list[2].dayMask = 0;
-  EXPECT_EQ(DecidePreArm(list.head(), Reading(Wed(9, 59, 58), PLUGIN_IDLE, retryAt - 1000), 2).entry, nullptr);
-
-  // Over midnight: a Thursday-only window at 00:00:01 is handed over on
-  // Wednesday night, for Thursday's second.
+  // Over midnight, for the next day's second and by the next day's bit.
   List night(2);
   Window(night[0], At(0, 0, 1), At(1, 0, 0), 1 << WED);
   Window(night[1], At(0, 0, 1), At(1, 0, 0), 1 << THU);
-  PreArmChoice c = DecidePreArm(night.head(), Reading(Date(2026, 12, 30, WED, 23, 59, 59)), 2);
+  c = DecidePreArm(night.head(), Reading(Date(2026, 12, 30, WED, 23, 59, 59)), 2);
   EXPECT_EQ(c.entry, &night[1]);
-  EXPECT_TRUE(Same(c.at, Date(2026, 12, 31, THU, 0, 0, 1))) << Text(c.at);
-  EXPECT_EQ(DecidePreArm(nullptr, Reading(Wed(9, 59, 58)), 2).entry, nullptr);
+  EXPECT_EQ(Text(c.at), Text(Date(2026, 12, 31, THU, 0, 0, 1)));
 }
 
-TEST(DecidePreArm, AfterAStopTheWindowOpeningOnTheNextSecondOnceThePluginIsIdle) {
+TEST(DecidePreArm, AfterAStopOnceThePluginIsIdleButNotBackToBack) {
   List list(2);
   Window(list[0], At(10, 0, 0), At(10, 0, 2), -1);
   Window(list[1], At(10, 0, 3), At(10, 0, 5), -1);
@@ -407,37 +367,32 @@ TEST(DecidePreArm, AfterAStopTheWindowOpeningOnTheNextSecondOnceThePluginIsIdle)
   TickReading stopTick = Reading(Wed(10, 0, 2), PLUGIN_RECORDING);
   ASSERT_EQ(::DecideTick(list.head(), stopTick).action, TICK_STOP);
   NoteStopped(&list[0]);
-  // Still recording when the stop has just been posted: nothing yet.
   EXPECT_EQ(DecidePreArm(list.head(), stopTick, PRE_ARM_LEAD_SECONDS).entry, nullptr);
-  // A moment later, in the same second, the plug-in is idle.
-  PreArmChoice c = DecidePreArm(list.head(), Reading(Wed(10, 0, 2)), PRE_ARM_LEAD_SECONDS);
-  EXPECT_EQ(c.entry, &list[1]);
-  EXPECT_EQ(c.secondsAhead, 1);
-  // Back to back (the next opens on the stop's own second): it is due now
-  // and the next tick starts it, nothing goes ahead.
+  EXPECT_EQ(DecidePreArm(list.head(), Reading(Wed(10, 0, 2)), PRE_ARM_LEAD_SECONDS).entry, &list[1]);
+  // Opening on the stop's own second: due now, the next tick starts it.
   list[1].startSeconds = At(10, 0, 2);
   EXPECT_EQ(DecidePreArm(list.head(), Reading(Wed(10, 0, 2)), PRE_ARM_LEAD_SECONDS).entry, nullptr);
 }
 
-// What a tick sequence from two seconds before a window to its second does
-// with the request handed over, and what gives it up.
+// Ticks from the hand-over two seconds ahead to the window's second.
 class PreArmFlow : public ::testing::Test {
  protected:
   void SetUp() override {
     Window(list_[0], At(10, 0, 0), At(11, 0, 0), -1);
     Window(list_[1], At(10, 0, 0), At(11, 0, 0), -1);
     list_[0].flags = FLAG_MP3_PARAMS;
-    ClearPreArm(&armed_);
     BeginPreArm(&armed_, DecidePreArm(list_.head(), Reading(Wed(9, 59, 58)), PRE_ARM_LEAD_SECONDS));
     armed_.ready = 1;
   }
-  PreArmFit Review(const LocalTimeFields& now, PluginState plugin = PLUGIN_IDLE) {
-    TickReading reading = Reading(now, plugin);
-    return ReviewPreArm(armed_, list_.head(), reading, DecidePreArm(list_.head(), reading, PRE_ARM_LEAD_SECONDS));
+  PreArmFit Review(PluginState plugin = PLUGIN_IDLE, ScheduleEntry* list = nullptr) {
+    if (!list) list = list_.head();
+    TickReading reading = Reading(Wed(9, 59, 59), plugin);
+    return ReviewPreArm(armed_, list, reading, DecidePreArm(list, reading, PRE_ARM_LEAD_SECONDS));
   }
-  PreArmFit AtTheSecond(const LocalTimeFields& now, PluginState plugin = PLUGIN_IDLE) {
+  PreArmFit AtTheSecond(const LocalTimeFields& now, PluginState plugin = PLUGIN_IDLE, ScheduleEntry* list = nullptr) {
+    if (!list) list = list_.head();
     TickReading reading = Reading(now, plugin);
-    return FitPreArm(armed_, list_.head(), ::DecideTick(list_.head(), reading), reading);
+    return FitPreArm(armed_, list, ::DecideTick(list, reading), reading);
   }
   List list_{2};
   PreArm armed_{};
@@ -445,96 +400,58 @@ class PreArmFlow : public ::testing::Test {
 
 TEST_F(PreArmFlow, KeptUntilItsSecondThenOnlyTheStartIsLeft) {
   ASSERT_EQ(armed_.entry, &list_[0]);
-  EXPECT_TRUE(Same(armed_.at, Wed(10, 0, 0)));
-  EXPECT_EQ(Review(Wed(9, 59, 59)), PRE_ARM_FITS);
+  EXPECT_EQ(Review(), PRE_ARM_FITS);
   EXPECT_EQ(AtTheSecond(Wed(10, 0, 0)), PRE_ARM_FITS);
-  // A tick that came late starts on another second: that name is another.
-  EXPECT_EQ(AtTheSecond(Wed(10, 0, 1)), PRE_ARM_OTHER_SECOND);
-  // A hand-over that failed is kept (not tried again) but never used.
+  EXPECT_EQ(AtTheSecond(Wed(10, 0, 1)), PRE_ARM_OTHER_SECOND);  // a late tick names another second
+  // A failed hand-over is kept (not tried again) but never used.
   armed_.ready = 0;
-  EXPECT_EQ(Review(Wed(9, 59, 59)), PRE_ARM_FITS);
+  EXPECT_EQ(Review(), PRE_ARM_FITS);
   EXPECT_EQ(AtTheSecond(Wed(10, 0, 0)), PRE_ARM_NOT_READY);
   ClearPreArm(&armed_);
-  EXPECT_EQ(Review(Wed(9, 59, 59)), PRE_ARM_NOTHING_ARMED);
   EXPECT_EQ(AtTheSecond(Wed(10, 0, 0)), PRE_ARM_NOTHING_ARMED);
 }
 
-TEST_F(PreArmFlow, ChangedOrDeletedEntryAndAPluginRecordingByHandGiveItUp) {
-  // Every field that shapes the request or the name counts.
+TEST_F(PreArmFlow, GivenUpWhenTheEntryChangesOrGoesAnotherComesFirstOrThePluginRecords) {
   void (*changes[])(ScheduleEntry*) = {
       [](ScheduleEntry* e) { std::strcpy(e->outputPattern, "D:\\y.mp3"); },
-      [](ScheduleEntry* e) { e->flags = 0; },
       [](ScheduleEntry* e) { e->flags |= FLAG_MONO; },
       [](ScheduleEntry* e) { e->bitrateIndex = 2; },
       [](ScheduleEntry* e) { e->sampleRateIndex = 1; },
       [](ScheduleEntry* e) { e->endSeconds += 60; },
-      [](ScheduleEntry* e) { e->dayMask = 1 << WED; },
+      [](ScheduleEntry* e) { e->startSeconds += 5; },  // no longer opens on that second
   };
   for (size_t k = 0; k < sizeof changes / sizeof changes[0]; ++k) {
     ScheduleEntry before = list_[0];
     changes[k](&list_[0]);
-    EXPECT_EQ(Review(Wed(9, 59, 59)), PRE_ARM_ENTRY_CHANGED) << "change " << k;
+    EXPECT_EQ(Review(), PRE_ARM_ENTRY_CHANGED) << "change " << k;
     EXPECT_EQ(AtTheSecond(Wed(10, 0, 0)), PRE_ARM_ENTRY_CHANGED) << "change " << k;
     list_[0] = before;
   }
-  // Changed into a window that no longer opens now: changed all the same.
-  list_[0].startSeconds = At(10, 0, 5);
-  EXPECT_EQ(Review(Wed(9, 59, 59)), PRE_ARM_ENTRY_CHANGED);
-  list_[0].startSeconds = At(10, 0, 0);
-  EXPECT_EQ(Review(Wed(9, 59, 59)), PRE_ARM_FITS);
-
-  // The plug-in started recording by hand: the tick adopts, nothing is started.
-  EXPECT_EQ(Review(Wed(9, 59, 59), PLUGIN_RECORDING), PRE_ARM_PLUGIN_RECORDS);
+  // Started by hand: the tick adopts that recording.
+  EXPECT_EQ(Review(PLUGIN_RECORDING), PRE_ARM_PLUGIN_RECORDS);
   EXPECT_EQ(AtTheSecond(Wed(10, 0, 0), PLUGIN_RECORDING), PRE_ARM_PLUGIN_RECORDS);
-  // A plug-in that did not answer: no entry will start on this reading.
-  EXPECT_EQ(AtTheSecond(Wed(10, 0, 0), PLUGIN_NO_ANSWER), PRE_ARM_OTHER_ENTRY);
-
-  // Deleted: the entry that follows it in the list starts instead.
-  list_.entries[0].next = nullptr;
-  ScheduleEntry* rest = &list_[1];
-  TickReading before = Reading(Wed(9, 59, 59));
-  EXPECT_EQ(ReviewPreArm(armed_, rest, before, DecidePreArm(rest, before, PRE_ARM_LEAD_SECONDS)), PRE_ARM_ENTRY_GONE);
-  TickReading onTime = Reading(Wed(10, 0, 0));
-  TickDecision d = ::DecideTick(rest, onTime);
-  EXPECT_EQ(d.entry, &list_[1]);
-  EXPECT_EQ(FitPreArm(armed_, rest, d, onTime), PRE_ARM_ENTRY_GONE);
-}
-
-TEST_F(PreArmFlow, AnotherEntryComingFirstGivesItUp) {
-  // The first entry is held by the user after the hand-over: the second starts.
+  // Held by the user: the second entry starts instead.
   list_[0].run.held = 1;
-  EXPECT_EQ(Review(Wed(9, 59, 59)), PRE_ARM_OTHER_ENTRY);
+  EXPECT_EQ(Review(), PRE_ARM_OTHER_ENTRY);
   EXPECT_EQ(AtTheSecond(Wed(10, 0, 0)), PRE_ARM_OTHER_ENTRY);
   list_[0].run.held = 0;
-  // An entry put before it in the list opens a second earlier.
-  ScheduleEntry earlier = {};
-  Window(earlier, At(9, 59, 59), At(10, 30, 0), -1);
-  earlier.next = list_.head();
-  TickReading reading = Reading(Wed(9, 59, 58));
-  EXPECT_EQ(ReviewPreArm(armed_, &earlier, reading, DecidePreArm(&earlier, reading, PRE_ARM_LEAD_SECONDS)),
-            PRE_ARM_OTHER_ENTRY);
+  // Deleted: the list now starts at the second entry.
+  EXPECT_EQ(Review(PLUGIN_IDLE, &list_[1]), PRE_ARM_ENTRY_GONE);
+  EXPECT_EQ(AtTheSecond(Wed(10, 0, 0), PLUGIN_IDLE, &list_[1]), PRE_ARM_ENTRY_GONE);
 }
 
 TEST(SearchEverySecond, WhileAWindowIsNearOrOpenAndForAWhileAfterALaunch) {
-  List list(2);
+  List list(1);
   Window(list[0], At(10, 0, 0), At(11, 0, 0), -1);
-  Window(list[1], At(18, 0, 0), At(19, 0, 0), 0);  // never opens
   PlayerLaunch none{};
   EXPECT_FALSE(SearchEverySecond(list.head(), Reading(Wed(9, 59, 29)), none));
   EXPECT_TRUE(SearchEverySecond(list.head(), Reading(Wed(9, 59, 30)), none));
-  EXPECT_TRUE(SearchEverySecond(list.head(), Reading(Wed(10, 30, 0)), none));  // open
-  EXPECT_FALSE(SearchEverySecond(list.head(), Reading(Wed(11, 0, 0)), none));
+  EXPECT_TRUE(SearchEverySecond(list.head(), Reading(Wed(10, 30, 0)), none));
   list[0].run.held = 1;  // stopped by hand: its window no longer counts
   EXPECT_FALSE(SearchEverySecond(list.head(), Reading(Wed(10, 30, 0)), none));
-  EXPECT_FALSE(SearchEverySecond(nullptr, Reading(Wed(10, 30, 0)), none));
-
   PlayerLaunch launched{1, 0xFFFFF000u};  // the counter wraps meanwhile
-  EXPECT_TRUE(SearchEverySecond(nullptr, Reading(Wed(12, 0, 0), PLUGIN_NONE, 0xFFFFF000u), launched));
-  EXPECT_TRUE(
-      SearchEverySecond(nullptr, Reading(Wed(12, 0, 0), PLUGIN_NONE, 0xFFFFF000u + QUICK_SEARCH_AFTER_LAUNCH_MS - 1),
-                        launched));
-  EXPECT_FALSE(SearchEverySecond(nullptr, Reading(Wed(12, 0, 0), PLUGIN_NONE, 0xFFFFF000u + QUICK_SEARCH_AFTER_LAUNCH_MS),
-                                 launched));
+  EXPECT_TRUE(SearchEverySecond(nullptr, Reading(Wed(12, 0, 0), PLUGIN_NONE, launched.atMs + 29999), launched));
+  EXPECT_FALSE(SearchEverySecond(nullptr, Reading(Wed(12, 0, 0), PLUGIN_NONE, launched.atMs + 30000), launched));
 }
 
 }  // namespace
