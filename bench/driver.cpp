@@ -12,11 +12,15 @@
 //     finds it, still hidden) until its list answers that it holds the COUNT
 //     entries, and from CreateProcess until then. RUNS starts after one
 //     untimed start.
-//   bench_driver punctuality EXE WORKDIR COUNT OUTFILE LABEL
-//     A copy of EXE with COUNT scheduled windows at successive 3-second
-//     steps, the first 8 s after start, each 2 s long, no MP3 parameters.
-//     For each start: the stand-in's journal time of the recording request
-//     (and of the recording start) minus the scheduled second, in ms.
+//   bench_driver punctuality EXE WORKDIR COUNT OUTFILE LABEL [STEP ENTRIES PARAMS]
+//     A copy of EXE with COUNT scheduled windows at successive STEP-second
+//     steps (3), the first 10 s after start, each 2 s long; the list holds
+//     ENTRIES entries (COUNT), the others quiet. PARAMS "half" hands MP3
+//     parameters over for every second window, "none" (the default) for
+//     none. For each start: the stand-in's journal time of the recording
+//     request (and of the recording start) minus the scheduled second, in
+//     ms; a request handed over ahead of its second comes out negative.
+//     Also the hand-over with the quality dialog (request to dialog closed).
 //   bench_driver idle-start product|floor|floor-title WORKDIR OUTFILE
 //     Starts the stand-in player and then either a copy of Tavelund.exe with
 //     50 entries none of which fires (returns once it is connected), or the
@@ -279,10 +283,19 @@ int EntryOfName(const std::string& name) {
   return k;
 }
 
-int RunPunctuality(const std::string& exe, const std::string& workDir, int count, const std::string& label,
-                   const Results& out) {
-  const int kLeadSeconds = 8;  // discovery needs up to one 4 s search period
-  const int kStepSeconds = 3;  // a 2 s window, then a tick spent stopping
+struct PunctualityRun {
+  int count = 0;
+  int stepSeconds = 3;  // 3: a 2 s window, then a tick spent stopping
+  int entries = 0;      // in the list; the windows are the last of them
+  bool halfWithParameters = false;
+};
+
+int RunPunctuality(const std::string& exe, const std::string& workDir, const PunctualityRun& run,
+                   const std::string& label, const Results& out) {
+  // Start-up, loading the list and finding the plug-in, with room to spare.
+  const int kLeadSeconds = 10 + run.entries / 200;
+  const int count = run.count;
+  const int kStepSeconds = run.stepSeconds;
   std::string product = workDir + "Tavelund.exe";
   if (!CopyFileA(exe.c_str(), product.c_str(), FALSE)) {
     out.Note("cannot copy " + exe);
@@ -300,11 +313,17 @@ int RunPunctuality(const std::string& exe, const std::string& workDir, int count
   GetLocalTime(&now);
   int first = SecondsOfDay(now) + kLeadSeconds;
   std::vector<int> scheduled;
-  std::vector<std::string> lines;
+  std::vector<bool> withParameters;
+  // The quiet entries come first in list order, so every look through the
+  // list passes all of them before it meets a window.
+  std::vector<std::string> lines = QuietSchedule(run.entries > count ? run.entries - count : 0, workDir);
   for (int k = 0; k < count; ++k) {
     int start = first + kStepSeconds * k;
+    bool parameters = run.halfWithParameters && k % 2 == 1;
     scheduled.push_back(start % kDaySeconds);
-    lines.push_back(Clock(start) + " " + Clock(start + 2) + " " + recordings + Format("p%02d.mp3", k) + "|4 1 -1 0");
+    withParameters.push_back(parameters);
+    lines.push_back(Clock(start) + " " + Clock(start + 2) + " " + recordings + Format("p%02d.mp3", k) +
+                    (parameters ? "|4 1 -1 1" : "|4 1 -1 0"));
   }
   WriteFileBytes(workDir + "Tavelund.INI", SettingsText(BuiltProgram("standin-player.exe"), lines));
 
@@ -325,24 +344,47 @@ int RunPunctuality(const std::string& exe, const std::string& workDir, int count
   WaitForExit(standin.process.info(), 10000);
 
   std::vector<JournalEvent> events = ReadJournal(standin.journal);
-  std::vector<double> requestDelays, startDelays;
+  // [with parameters] delays of the requests and the starts.
+  std::vector<double> requestDelays[2], startDelays[2], handOverMs;
   std::vector<bool> seen(count, false);
+  int ahead = 0;
+  unsigned long long requestTick = 0;  // of the last request with parameters
   for (const JournalEvent& event : events) {
+    if (event.kind == "quality-closed" && requestTick != 0) {
+      handOverMs.push_back(static_cast<double>(event.tick - requestTick));
+      requestTick = 0;
+    }
     if (event.kind != "request" && event.kind != "start") continue;
     int k = EntryOfName(event.Field("name"));
     if (k < 0 || k >= count) continue;
     double delay = static_cast<double>(ClockDifferenceMs(ClockMs(event.clock), scheduled[k] * 1000LL));
+    int side = withParameters[k] ? 1 : 0;
     if (event.kind == "request") {
       if (seen[k]) out.Note(Format("entry %d was requested twice", k));
       seen[k] = true;
-      requestDelays.push_back(delay);
+      requestDelays[side].push_back(delay);
+      if (delay < 0) ++ahead;
+      requestTick = withParameters[k] ? event.tick : 0;
     } else {
-      startDelays.push_back(delay);
+      startDelays[side].push_back(delay);
     }
   }
-  out.Line(Format("punct-%s-expected %d", label.c_str(), count));
-  out.Line("punct-" + label + "-request-ms " + bench::Join(requestDelays, "%.0f"));
-  out.Line("punct-" + label + "-start-ms " + bench::Join(startDelays, "%.0f"));
+  std::string key = "punct-" + label;
+  out.Line(Format("%s-expected %d", key.c_str(), count));
+  std::vector<double> requests = requestDelays[0], starts = startDelays[0];
+  requests.insert(requests.end(), requestDelays[1].begin(), requestDelays[1].end());
+  starts.insert(starts.end(), startDelays[1].begin(), startDelays[1].end());
+  out.Line(key + "-request-ms " + bench::Join(requests, "%.0f"));
+  out.Line(key + "-start-ms " + bench::Join(starts, "%.0f"));
+  const char* sides[2] = {"plain", "params"};
+  for (int side = 0; side < 2; ++side) {
+    out.Line(key + "-" + sides[side] + "-request-ms " + bench::Join(requestDelays[side], "%.0f"));
+    out.Line(key + "-" + sides[side] + "-start-ms " + bench::Join(startDelays[side], "%.0f"));
+  }
+  out.Line(key + "-handover-ms " + bench::Join(handOverMs, "%.0f"));
+  out.Line(Format("%s-ahead %d", key.c_str(), ahead));
+  out.Note(Format("%s: %zu requests (%d ahead of their second), %zu starts of %d scheduled", label.c_str(),
+                  requests.size(), ahead, starts.size(), count));
   return 0;
 }
 
@@ -421,7 +463,7 @@ int Usage() {
   fprintf(stderr,
           "usage: bench_driver startup WORKDIR RUNS OUTFILE\n"
           "       bench_driver startup-large WORKDIR RUNS COUNT OUTFILE\n"
-          "       bench_driver punctuality EXE WORKDIR COUNT OUTFILE LABEL\n"
+          "       bench_driver punctuality EXE WORKDIR COUNT OUTFILE LABEL [STEP ENTRIES none|half]\n"
           "       bench_driver idle-start product|floor|floor-title WORKDIR OUTFILE\n"
           "       bench_driver close OUTFILE\n");
   return 2;
@@ -435,8 +477,20 @@ int main(int argc, char** argv) {
   if (mode == "startup" && argc == 5) return RunStartup(AsFolder(argv[2]), atoi(argv[3]), Results(argv[4]));
   if (mode == "startup-large" && argc == 6)
     return RunLargeStartup(AsFolder(argv[2]), atoi(argv[3]), atoi(argv[4]), Results(argv[5]));
-  if (mode == "punctuality" && argc == 7)
-    return RunPunctuality(argv[2], AsFolder(argv[3]), atoi(argv[4]), argv[6], Results(argv[5]));
+  if (mode == "punctuality" && (argc == 7 || argc == 10)) {
+    PunctualityRun run;
+    run.count = atoi(argv[4]);
+    run.entries = run.count;
+    if (argc == 10) {
+      run.stepSeconds = atoi(argv[7]);
+      run.entries = atoi(argv[8]);
+      std::string parameters = argv[9];
+      if (run.stepSeconds < 3 || run.entries < run.count || (parameters != "none" && parameters != "half"))
+        return Usage();
+      run.halfWithParameters = parameters == "half";
+    }
+    return RunPunctuality(argv[2], AsFolder(argv[3]), run, argv[6], Results(argv[5]));
+  }
   if (mode == "idle-start" && argc == 5) {
     std::string kind = argv[2];
     if (kind != "product" && kind != "floor" && kind != "floor-title") return Usage();

@@ -143,6 +143,17 @@ if(BENCH_SOURCES)
   target_link_options(Tavelund-unaligned PRIVATE ${STATIC_LINK} ${SECURE_LINK} -s -Wl,--gc-sections)
   target_link_libraries(Tavelund-unaligned PRIVATE tavelund_core ${SYSTEM_LIBS})
 
+  # The product built again handing no request over ahead, so every start
+  # goes the whole way on its second: the way a start goes when what was
+  # handed over no longer holds. Never shipped.
+  add_executable(Tavelund-on-the-second WIN32 EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/src/app/entry_win32.cpp
+    ${SHELL_SOURCES} $<TARGET_OBJECTS:tavelund_resources>)
+  target_compile_definitions(Tavelund-on-the-second PRIVATE TAVELUND_NO_HAND_OVER_AHEAD)
+  target_include_directories(Tavelund-on-the-second PRIVATE ${TAVELUND_INCLUDES})
+  target_compile_options(Tavelund-on-the-second PRIVATE ${PRODUCT_FLAGS})
+  target_link_options(Tavelund-on-the-second PRIVATE ${STATIC_LINK} ${SECURE_LINK} -s -Wl,--gc-sections)
+  target_link_libraries(Tavelund-on-the-second PRIVATE tavelund_core ${SYSTEM_LIBS})
+
   # The floor programs: a bare dialog from a template (with a 1-second timer
   # on request).
   add_library(bench_floor_resources OBJECT EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/bench/floor_dialog.rc)
@@ -170,5 +181,5 @@ if(BENCH_SOURCES)
   target_link_libraries(bench_driver PRIVATE test_support ${SYSTEM_LIBS})
 
   add_custom_target(bench)
-  add_dependencies(bench Tavelund Tavelund-unaligned standin-player bench_floor_dialog bench_shell bench_driver)
+  add_dependencies(bench Tavelund Tavelund-unaligned Tavelund-on-the-second standin-player bench_floor_dialog bench_shell bench_driver)
 endif()

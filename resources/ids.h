@@ -31,6 +31,7 @@
 // Main dialog timers
 #define TIMER_PLUGIN_SEARCH 1
 #define TIMER_SECOND_TICK 2
+#define TIMER_HAND_OVER 3  /* one look shortly after a stop, between two ticks */
 
 // Schedule editor (IDD_EDITOR)
 #define IDC_ED_START_HOUR 100

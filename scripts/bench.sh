@@ -18,7 +18,10 @@
 #   --startup-runs N    starts of each program, after one untimed start (15)
 #   --search-repeats N  walks of the generated tree by each side (5)
 #   --store-repeats N   loads and saves of 1 000 entries (3; 10 000 once)
-#   --starts N          scheduled starts of the aligned punctuality run (24)
+#   --starts N          scheduled starts of each punctuality run (40): half
+#                       of them with MP3 parameters, with 50 and with 500
+#                       entries in the list, handed over ahead and on the
+#                       second
 #   --unaligned-runs N  program starts of the unaligned variant, with
 #                       ceil(starts / N) scheduled starts each (4): its delay
 #                       is the phase that one program start happened to get
@@ -42,7 +45,7 @@ idle_seconds=300
 startup_runs=15
 search_repeats=5
 store_repeats=3
-starts=24
+starts=40
 unaligned_runs=4
 write_readme=0
 report_only=0
@@ -135,10 +138,20 @@ measure() {
     show_notes
   fi
   if wanted punctuality; then
-    echo "== Punctuality, aligned tick: $starts scheduled starts"
-    win "$build/bench_driver.exe" punctuality "$(winpath "$build/Tavelund.exe")" "$(workdir punct-aligned)" "$starts" \
-      "$(winpath "$results")" aligned || failed_run "punctuality benchmark"
-    show_notes
+    for size in 50 500; do
+      entries=$(( size > starts ? size : starts ))
+      # 2 s windows 3 s apart: each window opens the second after the one
+      # before it stopped. The program hands each request over ahead; the
+      # variant that never does sends each start the whole way on its second.
+      echo "== Punctuality, handed over ahead: $starts starts 3 s apart, half with MP3 parameters, $entries entries"
+      win "$build/bench_driver.exe" punctuality "$(winpath "$build/Tavelund.exe")" "$(workdir "punct-ahead-$size")" "$starts" \
+        "$(winpath "$results")" "ahead-$size" 3 "$entries" half || failed_run "punctuality benchmark"
+      show_notes
+      echo "== Punctuality, on the second (variant handing nothing over ahead): the same, $entries entries"
+      win "$build/bench_driver.exe" punctuality "$(winpath "$build/Tavelund-on-the-second.exe")" "$(workdir "punct-second-$size")" "$starts" \
+        "$(winpath "$results")" "second-$size" 3 "$entries" half || failed_run "punctuality benchmark"
+      show_notes
+    done
     per_run=$(( (starts + unaligned_runs - 1) / unaligned_runs ))
     echo "== Punctuality, unaligned variant: $unaligned_runs program starts x $per_run scheduled starts"
     for run in $(seq "$unaligned_runs"); do
@@ -324,7 +337,23 @@ table=$tmp/table.md
     fi
   done
   echo "| growth from 1 000 to 10 000 entries (10× the entries) | $growth | | | load and save ≤ 12× | $grown |"
-  echo "| punctuality: request after the scheduled second, p50 / p99 / max of $(values punct-aligned-request-ms | count) starts ($(sum punct-aligned-expected) scheduled; recording started: $(delays punct-aligned-start-ms)) | $(delays punct-aligned-request-ms) | | | p99 ≤ 50 ms | $(verdict "$(values punct-aligned-request-ms | percentile 99)" '<=' 50) |"
+  for size in 50 500; do
+    k=punct-ahead-$size
+    for side in plain params; do
+      what="without"; [ $side = params ] && what="with"
+      echo "| punctuality, handed over ahead, $size entries: recording started after its second, $what MP3 parameters, p50 / p99 / max of $(values "$k-$side-start-ms" | count) starts | $(delays "$k-$side-start-ms") | | | p99 ≤ 50 ms | $(verdict "$(values "$k-$side-start-ms" | percentile 99)" '<=' 50) |"
+    done
+    echo "| punctuality, handed over ahead, $size entries: request before its second ($(sum "$k-ahead") of $(sum "$k-expected") ahead), p50 / min / max | $(values "$k-request-ms" | percentile 50) / $(values "$k-request-ms" | percentile 1) / $(values "$k-request-ms" | percentile 100) ms | | | | |"
+  done
+  for size in 50 500; do
+    k=punct-second-$size
+    for side in plain params; do
+      what="without"; [ $side = params ] && what="with"
+      echo "| punctuality on the second (nothing handed over ahead), $size entries, $what MP3 parameters: request after its second, p50 / p99 / max of $(values "$k-$side-request-ms" | count) starts (recording started: $(delays "$k-$side-start-ms")) | $(delays "$k-$side-request-ms") | | | p99 ≤ 50 ms | $(verdict "$(values "$k-$side-request-ms" | percentile 99)" '<=' 50) |"
+    done
+  done
+  h=$(values punct-ahead-50-handover-ms; values punct-ahead-500-handover-ms)
+  echo "| hand-over with the quality dialog, request to dialog closed, p50 / p99 / max of $(echo "$h" | count) | $(echo "$h" | percentile 50) / $(echo "$h" | percentile 99) / $(echo "$h" | percentile 100) ms | | | < 2 s lead | |"
   echo "| punctuality, unaligned tick, $unaligned_runs program starts: the same, $(values punct-unaligned-request-ms | count) starts ($(sum punct-unaligned-expected) scheduled; recording started: $(delays punct-unaligned-start-ms)) | $(delays punct-unaligned-request-ms) | | | reference | |"
   echo "| size of Tavelund.exe, x86-64 / x86 | $(bytes "$build/Tavelund.exe") / $(bytes "$root/build/bench-win32/Tavelund.exe") | | | | |"
   echo "| size of standin-player.exe, x86-64 / x86 | $(bytes "$build/standin-player.exe") / $(bytes "$root/build/bench-win32/standin-player.exe") | | | | |"
@@ -337,7 +366,7 @@ cat > "$legend" <<LEGEND
 - Drive search: FindFileInTree for a name that is nowhere in a generated tree on a mapped drive (so every entry is visited), against a bare recursive FindFirstFileA/FindNextFileA walker; walks alternate after one untimed walk.
 - Start-up with 3 000 entries: from the moment another process first finds the main window (created, still hidden, its initialisation running) until its list answers LB_GETCOUNT with the 3 000 entries; entries without a weekday, so none fires.
 - Load and save: LoadSchedules and SaveSchedules in process; floors: a bare GetPrivateProfileStringA loop over the same keys, and a bare WritePrivateProfileStringA loop writing the same lines (what the program did before it read and wrote the section whole).
-- Punctuality: a copy of the program with windows at successive 3-second steps (2 s long, no MP3 parameters); delay = the stand-in's journal clock of the recording request (and of the recording start) minus the scheduled second. The unaligned figures come from the same sources built with the plain 1000 ms tick (Tavelund-unaligned.exe, benchmark only); its delay is the phase each program start happened to get, hence several starts.
+- Punctuality: a copy of the program with windows 2 s long, every second one with MP3 parameters (128 kbit/s, 44100 Hz, stereo), behind 50 or 500 entries in the list (the others quiet, before the windows in list order); delay = the stand-in's journal clock of the recording request (and of the recording start) minus the scheduled second. The windows are 3 s apart, so each opens the second after the one before it stopped. Handed over ahead: Tavelund.exe, which hands each request (with the quality dialog) over to the plug-in ahead of its second, here shortly after the stop before it, and leaves only the start command for the second; on the second: the same sources built to hand nothing over ahead (Tavelund-on-the-second.exe, benchmark only), so each start goes the whole way on its second, as any start does when what was handed over no longer holds. The hand-over row is the stand-in's time from the request to its quality dialog closing. The unaligned figures come from the same sources built with the plain 1000 ms tick (Tavelund-unaligned.exe, benchmark only; windows 3 s apart, no parameters); its delay is the phase each program start happened to get, hence several starts.
 - Sizes: release builds (MinSizeRel, stripped).
 LEGEND
 

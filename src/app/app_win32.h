@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "scheduler/tick.h"
+#include "scheduler/tick_win32.h"
 
 // What the program keeps for its whole run, in one place. The lower modules
 // own their own state (the list, the plug-in's window, the settings path)
@@ -15,6 +16,11 @@ struct AppState {
   BYTE shownDirty;
   // The last tick's reading: a clock change is measured against it.
   TickReading lastReading;
+  // The next window's request, handed over to the plug-in ahead of its second.
+  ArmedStart ahead;
+  // When the program last started the player: the plug-in is looked for
+  // every second for a while after.
+  PlayerLaunch launch;
 };
 extern AppState app;
 

@@ -1,5 +1,7 @@
 #include "app/history_events_win32.h"
 
+#include "app/app_win32.h"
+
 #include "history/history.h"
 #include "history/history_win32.h"
 #include "history/watch.h"
@@ -96,6 +98,9 @@ void StartPlayerForDueWindow(const TickReading& reading) {
   char path[PATH_CAPACITY];
   LaunchResult result = LaunchStoredProgram(STR_PLAYER_EXE, nullptr, path);
   if (result == LAUNCH_STARTED) {
+    // Its plug-in is looked for every second while it comes up.
+    app.launch.launched = 1;
+    app.launch.atMs = GetTickCount();
     Tell(HISTORY_PLAYER_STARTED, entry, path);
     return;
   }

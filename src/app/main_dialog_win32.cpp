@@ -107,7 +107,14 @@ void OnLaunch(HWND dialog) {
   char* path = static_cast<char*>(LocalAlloc(LMEM_FIXED, PATH_CAPACITY));
   if (!path) return;
   LocatePlayer(path);
-  LaunchProgram(dialog, STR_PLAYER_EXE, 1, nullptr);
+  bool started = false;
+  LaunchProgram(dialog, STR_PLAYER_EXE, 1, nullptr, &started);
+  if (started) {
+    // A player that was just started comes up within seconds: its plug-in
+    // is looked for every second meanwhile.
+    app.launch.launched = 1;
+    app.launch.atMs = GetTickCount();
+  }
   NotePlayerLaunched();
   LocalFree(path);
 }
@@ -193,28 +200,36 @@ void ShowConnectionStatus(HWND dialog) {
   ShowStatus(dialog, status);
 }
 
-void OnSearchTimer(HWND dialog) {
+// Looks for the plug-in once. Found: the search timer stops, the buttons
+// follow the plug-in's state (read once, returned) and the status line names
+// it. Not found: the status line asks for the player, and none is returned.
+PluginState SearchForPlugin(HWND dialog) {
   pluginWindow = FindPluginWindow();
   if (!pluginWindow) {
     ShowConnectionStatus(dialog);
-    return;
+    return PLUGIN_NONE;
   }
   KillTimer(dialog, TIMER_PLUGIN_SEARCH);
   // Buttons first: whoever sees the found status sees the buttons that go with it.
-  ShowPluginState(dialog, ReadPluginState());
+  PluginState state = ReadPluginState();
+  ShowPluginState(dialog, state);
   ShowConnectionStatus(dialog);
   char title[PLUGIN_TITLE_CAPACITY];
   ReadWindowTitle(pluginWindow, title, sizeof title);
   HistoryPluginFound(title);
+  return state;
 }
 
+void OnSearchTimer(HWND dialog) { SearchForPlugin(dialog); }
+
 // A plug-in window that has gone takes every recording with it: no mark
-// stays, and the search starts again. The status line keeps its text until
-// the next search tick.
+// stays, nothing handed over to it counts, and the search starts again. The
+// status line keeps its text until the next search.
 void OnPluginLost(HWND dialog) {
   pluginWindow = nullptr;
   ScheduleEntry* active = ActiveEntry(scheduleList);
   const bool marked = active && active->recording;
+  ForgetArmedStart(&app.ahead);
   if (ScheduleEntry* was = ForgetRecordings(scheduleList)) UpdateScheduleLine(dialog, was);
   HistoryPluginLost(active, marked);
   SetTimer(dialog, TIMER_PLUGIN_SEARCH, PLUGIN_SEARCH_PERIOD_MS, nullptr);
@@ -249,32 +264,44 @@ void UpdateSaveButton(HWND dialog) {
 }
 
 // One reading of the clock and the plug-in serves the whole tick. The
-// windows are watched for the history before the schedule acts on them.
+// schedule comes first after the windows are watched for the history, so a
+// start goes out as soon after its second as it can; the clock in the title,
+// the buttons and the one changed list line follow.
 void OnSecondTick(HWND dialog) {
   TickReading reading = ReadTick();
+  bool searching = pluginWindow == nullptr;
+  if (pluginWindow && reading.plugin == PLUGIN_NONE) OnPluginLost(dialog);
+  // A window that opens soon, or a player just started, cannot wait for the
+  // slow search: a plug-in that is there is found before the window opens.
+  if (searching && SearchEverySecond(scheduleList, reading, app.launch)) reading.plugin = SearchForPlugin(dialog);
+  WatchWindows(reading);
+  TickOutcome outcome = {};
+  if (pluginWindow) CheckSchedules(dialog, reading, &app.ahead, &outcome);
+  if (outcome.action == TICK_STOP) SetTimer(dialog, TIMER_HAND_OVER, PRE_ARM_AFTER_STOP_MS, nullptr);
   UpdateTitle(dialog, reading.time);
   UpdateSaveButton(dialog);
-  if (pluginWindow && reading.plugin == PLUGIN_NONE) OnPluginLost(dialog);
-  bool recording = false;
-  WatchWindows(reading);
-  if (pluginWindow) {
-    ShowPluginState(dialog, reading.plugin);
-    TickOutcome outcome;
-    CheckSchedules(dialog, reading, &outcome);
-    // The start went out first; only then is the list brought up to date.
-    if (outcome.entry) UpdateScheduleLine(dialog, outcome.entry);
-    ScheduleEntry* active = ActiveEntry(scheduleList);
-    recording = active && active->recording && reading.plugin == PLUGIN_RECORDING;
-    // A window has begun: the next wake is for the one after it.
-    if (outcome.action == TICK_CONFIRM || outcome.action == TICK_ADOPT) RearmWake();
-    HistoryOfTick(reading, outcome);
-  } else {
-    ShowPluginState(dialog, PLUGIN_NONE);
-  }
-  KeepAwakeWhileRecording(recording);
+  ShowPluginState(dialog, pluginWindow ? reading.plugin : PLUGIN_NONE);
+  if (outcome.entry) UpdateScheduleLine(dialog, outcome.entry);
+  ScheduleEntry* active = ActiveEntry(scheduleList);
+  KeepAwakeWhileRecording(pluginWindow && active && active->recording && reading.plugin == PLUGIN_RECORDING);
+  // A window has begun: the next wake is for the one after it.
+  if (outcome.action == TICK_CONFIRM || outcome.action == TICK_ADOPT) RearmWake();
+  if (pluginWindow) HistoryOfTick(reading, outcome);
   KeepHistoryAliveAfterTick(reading);
   app.lastReading = reading;
   ArmSecondTick(dialog);
+}
+
+// Shortly after a stop the plug-in is idle again: a window opening on the
+// next second gets its request handed over now rather than on that second.
+void OnHandOverTimer(HWND dialog) {
+  KillTimer(dialog, TIMER_HAND_OVER);
+  if (!pluginWindow) return;
+  TickReading reading = ReadTick();
+  // A plug-in that has gone is the tick's to notice.
+  if (reading.plugin == PLUGIN_NONE) return;
+  TickOutcome outcome = {};
+  CheckAhead(dialog, reading, &app.ahead, &outcome);
 }
 
 // ---- Sleep, wake and clock changes ----
@@ -306,6 +333,8 @@ void OnTimeChange(HWND dialog) { OnClockMoved(dialog); }
 void OnTimer(HWND dialog, UINT_PTR id) {
   if (id == TIMER_PLUGIN_SEARCH) {
     OnSearchTimer(dialog);
+  } else if (id == TIMER_HAND_OVER) {
+    OnHandOverTimer(dialog);
   } else {
     OnSecondTick(dialog);
   }

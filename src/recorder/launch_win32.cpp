@@ -158,7 +158,8 @@ void LocatePlayer(char* path) {
   }
 }
 
-bool LaunchProgram(HWND owner, const char* name, BYTE reportMissing, const char* arguments) {
+bool LaunchProgram(HWND owner, const char* name, BYTE reportMissing, const char* arguments, bool* started) {
+  if (started) *started = false;
   LaunchWork* work = static_cast<LaunchWork*>(LocalAlloc(LMEM_FIXED, sizeof(LaunchWork)));
   if (!work) return false;
   work->savedStatus[0] = '\0';
@@ -174,8 +175,13 @@ bool LaunchProgram(HWND owner, const char* name, BYTE reportMissing, const char*
     FormatNotFoundText(work->path, sizeof work->path, name);
     ShowMessage(owner, work->path, MB_OK);
   }
-  // A program the system would not start still counts as handed over.
-  if (handedOver) handedOver = StartWithArguments(work->path, arguments, work->commandLine) != LAUNCH_LINE_TOO_LONG;
+  // A program the system would not start still counts as handed over;
+  // *started tells whether a process really began.
+  if (handedOver) {
+    LaunchResult launched = StartWithArguments(work->path, arguments, work->commandLine);
+    handedOver = launched != LAUNCH_LINE_TOO_LONG;
+    if (launched == LAUNCH_STARTED && started) *started = true;
+  }
   SetDlgItemTextA(owner, IDC_MAIN_STATUS, work->savedStatus);
   LocalFree(work);
   return handedOver;

@@ -9,8 +9,11 @@ void LocatePlayer(char* path);
 // stored path names no file). Returns true once the program was handed to the
 // system; false when no memory was left, the program was found nowhere
 // (reportMissing nonzero: the user was told so) or its command line with the
-// arguments would not fit.
-bool LaunchProgram(HWND owner, const char* name, BYTE reportMissing, const char* arguments);
+// arguments would not fit. A program that the system then fails to start
+// (a file that is no program) still counts as handed over; *started, when
+// asked for, tells whether a process really began.
+bool LaunchProgram(HWND owner, const char* name, BYTE reportMissing, const char* arguments,
+                   bool* started = nullptr);
 
 enum LaunchResult {
   LAUNCH_STARTED = 0,

@@ -32,7 +32,10 @@ enum PluginContract {
 enum PluginTiming {
   PLUGIN_SEARCH_PERIOD_MS = 4000,  // search timer while no plug-in is known
   QUALITY_WAIT_LIMIT_MS = 20000,   // for the quality dialog to open, and to close
-  QUALITY_POLL_MS = 100,           // sleep between two looks
+  // Sleep between two looks. Short, so the wait ends within a few
+  // milliseconds of the dialog appearing or closing: with MP3 parameters
+  // every look that oversleeps delays the recording's start.
+  QUALITY_POLL_MS = 5,
   // A plug-in that stops answering must not freeze the program and with it
   // every later recording: reading its state and handing it a request are
   // given up after these.

@@ -53,9 +53,12 @@ RequestResult ConfirmQualityDialog() {
   return PluginAlive() ? REQUEST_QUALITY_NOT_CLOSED : REQUEST_PLUGIN_GONE;
 }
 
+// The command goes out first and the plug-in is brought to the front after:
+// making another program's window the foreground one can take tens of
+// milliseconds, and a start must not wait for it.
 void PostToPlugin(WPARAM command) {
-  SetForegroundWindow(pluginWindow);
   PostCommand(pluginWindow, command);
+  SetForegroundWindow(pluginWindow);
 }
 
 }  // namespace

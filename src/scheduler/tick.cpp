@@ -1,5 +1,9 @@
 #include "scheduler/tick.h"
 
+#include <cstring>
+
+#include "text/text.h"
+
 namespace {
 
 bool Elapsed(uint32_t fromMs, uint32_t nowMs, uint32_t limitMs) {
@@ -91,17 +95,153 @@ ScheduleEntry* NextEntryToOpen(ScheduleEntry* list, const LocalTimeFields& now, 
   return next;
 }
 
+namespace {
+// The entry a tick at t on `day`, with the counter at nowMs, starts when
+// nothing records: the first in list order that is not held, is due and
+// whose retry time has come.
+ScheduleEntry* FirstToStart(ScheduleEntry* list, int32_t t, int day, uint32_t nowMs) {
+  for (ScheduleEntry* e = list; e; e = e->next)
+    if (!e->run.held && EntryDueAt(e, t, day) && RetryDue(e, nowMs)) return e;
+  return nullptr;
+}
+}  // namespace
+
 TickDecision DecideTick(ScheduleEntry* list, const TickReading& reading) {
   const int32_t t = SecondsOfDay(reading.time);
   ReleaseEndedHolds(list, t);
   if (reading.plugin != PLUGIN_IDLE && reading.plugin != PLUGIN_RECORDING) return TickDecision{TICK_NOTHING, nullptr};
   if (ScheduleEntry* active = ActiveEntry(list)) return DecideForActive(active, reading, t);
-  for (ScheduleEntry* e = list; e; e = e->next) {
-    if (e->run.held || !EntryDueAt(e, t, reading.time.dayOfWeek)) continue;
-    if (!RetryDue(e, reading.tickMs)) continue;
+  if (ScheduleEntry* e = FirstToStart(list, t, reading.time.dayOfWeek, reading.tickMs))
     return TickDecision{reading.plugin == PLUGIN_RECORDING ? TICK_ADOPT : TICK_START, e};
-  }
   return TickDecision{TICK_NOTHING, nullptr};
+}
+
+namespace {
+bool LeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+int DaysInMonth(int year, int month) {
+  static const int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  if (month < 1 || month > 12) return 31;
+  return month == 2 && LeapYear(year) ? 29 : kDays[month - 1];
+}
+
+void NextDay(LocalTimeFields* time) {
+  time->dayOfWeek = ((time->dayOfWeek + 1) % 7 + 7) % 7;
+  if (++time->day <= DaysInMonth(time->year, time->month)) return;
+  time->day = 1;
+  if (++time->month <= 12) return;
+  time->month = 1;
+  ++time->year;
+}
+
+bool SameSecond(const LocalTimeFields& a, const LocalTimeFields& b) {
+  return a.year == b.year && a.month == b.month && a.day == b.day && a.hour == b.hour && a.minute == b.minute &&
+         a.second == b.second;
+}
+
+bool InList(const ScheduleEntry* list, const ScheduleEntry* entry) {
+  for (const ScheduleEntry* e = list; e; e = e->next)
+    if (e == entry) return true;
+  return false;
+}
+
+// Whether the armed request is the one for starting `entry` on the second
+// `at`: the entry is still in the list, unchanged, and it is the same entry
+// and second. The plug-in's state and the hand-over's success are the
+// callers' part.
+PreArmFit MatchPreArm(const PreArm& armed, ScheduleEntry* list, const ScheduleEntry* entry,
+                      const LocalTimeFields& at) {
+  if (!armed.entry) return PRE_ARM_NOTHING_ARMED;
+  if (!InList(list, armed.entry)) return PRE_ARM_ENTRY_GONE;
+  if (!SameRequestShape(armed.entry, armed.shape)) return PRE_ARM_ENTRY_CHANGED;
+  if (entry != armed.entry) return PRE_ARM_OTHER_ENTRY;
+  if (!SameSecond(at, armed.at)) return PRE_ARM_OTHER_SECOND;
+  return PRE_ARM_FITS;
+}
+}  // namespace
+
+LocalTimeFields SecondsLater(const LocalTimeFields& time, int32_t seconds) {
+  LocalTimeFields later = time;
+  if (seconds <= 0) return later;
+  const int64_t total = static_cast<int64_t>(SecondsOfDay(time)) + seconds;
+  const int64_t days = total / SECONDS_PER_DAY;
+  const int32_t t = static_cast<int32_t>(total % SECONDS_PER_DAY);
+  later.hour = t / 3600;
+  later.minute = t / 60 % 60;
+  later.second = t % 60;
+  for (int64_t d = 0; d < days; ++d) NextDay(&later);
+  return later;
+}
+
+void CaptureRequestShape(const ScheduleEntry* entry, RequestShape* shape) {
+  shape->startSeconds = entry->startSeconds;
+  shape->endSeconds = entry->endSeconds;
+  shape->dayMask = entry->dayMask;
+  shape->flags = entry->flags;
+  shape->sampleRateIndex = entry->sampleRateIndex;
+  shape->bitrateIndex = entry->bitrateIndex;
+  CopyText(shape->outputPattern, sizeof shape->outputPattern, entry->outputPattern);
+}
+
+bool SameRequestShape(const ScheduleEntry* entry, const RequestShape& shape) {
+  return entry->startSeconds == shape.startSeconds && entry->endSeconds == shape.endSeconds &&
+         entry->dayMask == shape.dayMask && entry->flags == shape.flags &&
+         entry->sampleRateIndex == shape.sampleRateIndex && entry->bitrateIndex == shape.bitrateIndex &&
+         std::strncmp(entry->outputPattern, shape.outputPattern, sizeof shape.outputPattern) == 0;
+}
+
+PreArmChoice DecidePreArm(ScheduleEntry* list, const TickReading& reading, int32_t leadSeconds) {
+  const PreArmChoice none{nullptr, 0, reading.time};
+  if (reading.plugin != PLUGIN_IDLE || ActiveEntry(list)) return none;
+  if (FirstToStart(list, SecondsOfDay(reading.time), reading.time.dayOfWeek, reading.tickMs)) return none;
+  for (int32_t ahead = 1; ahead <= leadSeconds; ++ahead) {
+    const LocalTimeFields at = SecondsLater(reading.time, ahead);
+    // The ticks are a second apart, so the counter then is about a second per step on.
+    const uint32_t thenMs = reading.tickMs + static_cast<uint32_t>(ahead) * 1000u;
+    ScheduleEntry* e = FirstToStart(list, SecondsOfDay(at), at.dayOfWeek, thenMs);
+    if (!e) continue;
+    if (SecondsUntilWindowOpens(e, reading.time) != ahead) return none;
+    return PreArmChoice{e, ahead, at};
+  }
+  return none;
+}
+
+void BeginPreArm(PreArm* armed, const PreArmChoice& choice) {
+  ClearPreArm(armed);
+  if (!choice.entry) return;
+  armed->entry = choice.entry;
+  CaptureRequestShape(choice.entry, &armed->shape);
+  armed->at = choice.at;
+}
+
+void ClearPreArm(PreArm* armed) {
+  armed->entry = nullptr;
+  armed->ready = 0;
+  armed->fileName[0] = '\0';
+}
+
+PreArmFit ReviewPreArm(const PreArm& armed, ScheduleEntry* list, const TickReading& reading,
+                       const PreArmChoice& choice) {
+  if (!armed.entry) return PRE_ARM_NOTHING_ARMED;
+  if (reading.plugin == PLUGIN_RECORDING) return PRE_ARM_PLUGIN_RECORDS;
+  return MatchPreArm(armed, list, choice.entry, choice.at);
+}
+
+PreArmFit FitPreArm(const PreArm& armed, ScheduleEntry* list, const TickDecision& decision,
+                    const TickReading& reading) {
+  if (!armed.entry) return PRE_ARM_NOTHING_ARMED;
+  if (decision.action == TICK_ADOPT) return PRE_ARM_PLUGIN_RECORDS;
+  const ScheduleEntry* starting = decision.action == TICK_START ? decision.entry : nullptr;
+  PreArmFit fit = MatchPreArm(armed, list, starting, reading.time);
+  if (fit == PRE_ARM_FITS && !armed.ready) return PRE_ARM_NOT_READY;
+  return fit;
+}
+
+bool SearchEverySecond(ScheduleEntry* list, const TickReading& reading, const PlayerLaunch& launch) {
+  if (launch.launched && !TicksElapsed(launch.atMs, reading.tickMs, QUICK_SEARCH_AFTER_LAUNCH_MS)) return true;
+  int32_t seconds = NO_WINDOW_AHEAD;
+  NextEntryToOpen(list, reading.time, &seconds);
+  return seconds != NO_WINDOW_AHEAD && seconds <= QUICK_SEARCH_AHEAD_SECONDS;
 }
 
 void NoteStarting(ScheduleEntry* entry, uint32_t nowMs) {

@@ -86,6 +86,117 @@ enum StartProblem {
 // window has ended.
 TickDecision DecideTick(ScheduleEntry* list, const TickReading& reading);
 
+// The same clock `seconds` later (0 or more): the fields carry over into the
+// next minute, hour, day, weekday, month and year (leap years included), so
+// a name expanded for that moment is the name the tick would give then.
+LocalTimeFields SecondsLater(const LocalTimeFields& time, int32_t seconds);
+
+// ---- The request handed over ahead of its second ----
+//
+// Handing the plug-in its request takes time, and with MP3 parameters its
+// quality dialog takes longer still. Done in the seconds before a window
+// opens, only the start command is left for the window's second. Whatever no
+// longer holds at that second (the entry changed or was deleted, another
+// entry comes first, the plug-in records by hand or was lost, the hand-over
+// failed) sends the start the whole way on the second as before.
+
+enum PreArmTiming {
+  // How many seconds before its window opens a request is handed over. The
+  // hand-over with the quality dialog takes tens of milliseconds with a
+  // plug-in that answers at once; two seconds leave room for a slow one
+  // without blocking the tick for long before the window's second.
+  PRE_ARM_LEAD_SECONDS = 2,
+  // A window that opens the second after another one's stop would find the
+  // plug-in recording on every tick before it. The plug-in is idle within
+  // moments of the stop, so the tick that stops looks again this long after.
+  PRE_ARM_AFTER_STOP_MS = 250,
+};
+
+// The fields of an entry that shape its request and its file name.
+struct RequestShape {
+  int32_t startSeconds, endSeconds, dayMask;
+  uint32_t flags;
+  int32_t sampleRateIndex, bitrateIndex;
+  char outputPattern[PATH_CAPACITY];
+};
+void CaptureRequestShape(const ScheduleEntry* entry, RequestShape* shape);
+bool SameRequestShape(const ScheduleEntry* entry, const RequestShape& shape);
+
+// Which entry to hand over ahead now, and for which second.
+struct PreArmChoice {
+  ScheduleEntry* entry;   // none: nothing to hand over now
+  int32_t secondsAhead;   // 1 .. lead
+  LocalTimeFields at;     // the second its window opens
+};
+
+// Only with an idle plug-in that answered, no entry recording or starting and
+// nothing to start now: the entry the tick will start on one of the next
+// leadSeconds seconds (the first such second), provided its window opens on
+// that second. An entry whose window is open already and waits for its retry
+// is not handed over ahead; neither is anything behind it.
+PreArmChoice DecidePreArm(ScheduleEntry* list, const TickReading& reading, int32_t leadSeconds);
+
+// What was handed over ahead, kept by the caller from tick to tick.
+struct PreArm {
+  ScheduleEntry* entry;  // none: nothing is handed over
+  RequestShape shape;    // the entry as it was when handed over
+  LocalTimeFields at;    // the second it was handed over for
+  uint8_t ready;         // name made and request taken: only the start is left
+  char fileName[PATH_CAPACITY];
+};
+// Notes the choice (entry, its shape, the second); the caller then makes the
+// name, hands it over and sets ready.
+void BeginPreArm(PreArm* armed, const PreArmChoice& choice);
+void ClearPreArm(PreArm* armed);
+
+// Whether what was handed over ahead still holds.
+enum PreArmFit {
+  PRE_ARM_FITS = 0,
+  PRE_ARM_NOTHING_ARMED,
+  PRE_ARM_ENTRY_GONE,      // the entry was deleted
+  PRE_ARM_ENTRY_CHANGED,   // the entry was changed since
+  PRE_ARM_PLUGIN_RECORDS,  // the plug-in records (started by hand)
+  PRE_ARM_OTHER_ENTRY,     // another entry (or none) is to start
+  PRE_ARM_OTHER_SECOND,    // the start falls on another second than armed for
+  PRE_ARM_NOT_READY,       // the name, its folder or the hand-over had failed
+  // Found by the shell, which sees the windows and files:
+  PRE_ARM_OTHER_PLUGIN,    // the plug-in it went to is gone (or another came)
+  PRE_ARM_NAME_TAKEN,      // a file has appeared under the prepared name
+};
+
+// At a tick that starts nothing now, with the choice DecidePreArm made:
+// PRE_ARM_FITS keeps what was handed over (also a hand-over that failed: it
+// is not tried again for the same second); anything else gives it up.
+PreArmFit ReviewPreArm(const PreArm& armed, ScheduleEntry* list, const TickReading& reading,
+                       const PreArmChoice& choice);
+// At a tick that decided: PRE_ARM_FITS when it starts the armed entry, as it
+// was, on the second it was armed for, and the hand-over had succeeded; then
+// only the start command is left.
+PreArmFit FitPreArm(const PreArm& armed, ScheduleEntry* list, const TickDecision& decision,
+                    const TickReading& reading);
+
+// ---- Looking for the plug-in ----
+
+enum QuickSearchTiming {
+  // A window opening within this many seconds (or open) makes the search run
+  // every second while no plug-in is known...
+  QUICK_SEARCH_AHEAD_SECONDS = 30,
+  // ...and so does a player the program has just started, for this long.
+  QUICK_SEARCH_AFTER_LAUNCH_MS = 30000,
+};
+
+// When the program last handed the player to the system to start.
+struct PlayerLaunch {
+  uint8_t launched;
+  uint32_t atMs;  // tick count of that launch
+};
+
+// Whether the plug-in is to be looked for at this tick rather than only on
+// the slow search timer: a window (of an entry not held) opens within
+// QUICK_SEARCH_AHEAD_SECONDS or is open, or the player was launched less
+// than QUICK_SEARCH_AFTER_LAUNCH_MS ago.
+bool SearchEverySecond(ScheduleEntry* list, const TickReading& reading, const PlayerLaunch& launch);
+
 // The state changes that follow what the shell did. Each clears what no
 // longer holds, so an entry is in at most one of these states.
 void NoteStarting(ScheduleEntry* entry, uint32_t nowMs);

@@ -4,37 +4,135 @@
 #include "schedule/schedule_win32.h"
 #include "scheduler/naming.h"
 #include "scheduler/naming_win32.h"
+#include "text/files_win32.h"
 #include "text/text.h"
 
 namespace {
 
-// The name is expanded from the same clock reading that chose the entry, so
-// a start just before a minute turns over is named after the minute it began.
+// How far ahead requests are handed over. The benchmark also builds the
+// program with none, to measure starts that go the whole way on their second.
+#ifdef TAVELUND_NO_HAND_OVER_AHEAD
+const int32_t kLeadSeconds = 0;
+#else
+const int32_t kLeadSeconds = PRE_ARM_LEAD_SECONDS;
+#endif
+
+// The name is expanded for the second the entry starts on: the clock reading
+// that chose it, or the coming second a request is handed over ahead for. So
+// a start just before a minute turns over is named after the minute it
+// began, and a name made ahead is the one the start on its second would get.
 // A folder that cannot be made, or no free name left: no start; the entry is
 // tried again after a pause. The name of a file that exists is never handed out.
-StartProblem PrepareFileName(const ScheduleEntry* entry, const TickReading& reading, char* name) {
-  ExpandFileNamePatternAt(name, entry->outputPattern, WeekdayNames, reading.time);
+StartProblem PrepareFileName(const ScheduleEntry* entry, const LocalTimeFields& at, char* name) {
+  ExpandFileNamePatternAt(name, entry->outputPattern, WeekdayNames, at);
   if (!EnsureDirectoryPath(name)) return START_NO_FOLDER;
   if (!MakeUniqueFileName(name)) return START_NO_FREE_NAME;
   return START_PROBLEM_NONE;
 }
 
-void StartEntry(HWND mainWindow, ScheduleEntry* entry, const TickReading& reading, TickOutcome* outcome) {
-  outcome->problem = PrepareFileName(entry, reading, outcome->fileName);
+void NoteDropped(ArmedStart* ahead, PreArmFit why, TickOutcome* outcome) {
+  outcome->preArm = PRE_ARM_STEP_DROPPED;
+  outcome->preArmFit = why;
+  // A deleted entry's memory is gone: nobody may follow the pointer.
+  outcome->preArmEntry = why == PRE_ARM_ENTRY_GONE ? nullptr : ahead->armed.entry;
+  CopyText(outcome->preArmFileName, sizeof outcome->preArmFileName, ahead->armed.fileName);
+  ForgetArmedStart(ahead);
+}
+
+// What the core's fit leaves for the shell to see: the same plug-in window,
+// and the prepared name still free.
+PreArmFit FitOnThisSide(const ArmedStart& ahead, PreArmFit fit) {
+  if (fit != PRE_ARM_FITS) return fit;
+  if (ahead.plugin != pluginWindow) return PRE_ARM_OTHER_PLUGIN;
+  if (FileExists(ahead.armed.fileName)) return PRE_ARM_NAME_TAKEN;
+  return PRE_ARM_FITS;
+}
+
+// A start with only the start command: the plug-in has the name and, with
+// parameters, has confirmed them in its quality dialog already.
+void StartArmed(ArmedStart* ahead, TickOutcome* outcome) {
+  CopyText(outcome->fileName, sizeof outcome->fileName, ahead->armed.fileName);
+  outcome->request = REQUEST_DONE;
+  StartPluginRecording();
+  outcome->preArm = PRE_ARM_STEP_USED;
+  outcome->preArmEntry = ahead->armed.entry;
+  CopyText(outcome->preArmFileName, sizeof outcome->preArmFileName, ahead->armed.fileName);
+  ForgetArmedStart(ahead);
+}
+
+// The whole way on the second: name, folder, free name, request, start.
+void StartOnTheSecond(HWND mainWindow, ScheduleEntry* entry, const TickReading& reading, TickOutcome* outcome) {
+  outcome->problem = PrepareFileName(entry, reading.time, outcome->fileName);
   if (outcome->problem == START_PROBLEM_NONE) {
     outcome->request = SendRecordingRequest(mainWindow, entry, outcome->fileName);
     if (outcome->request != REQUEST_DONE) outcome->problem = START_REQUEST_FAILED;
   }
+}
+
+void StartEntry(HWND mainWindow, const TickDecision& decision, const TickReading& reading, ArmedStart* ahead,
+                TickOutcome* outcome) {
+  PreArmFit fit = FitOnThisSide(*ahead, FitPreArm(ahead->armed, scheduleList, decision, reading));
+  if (fit == PRE_ARM_FITS) {
+    StartArmed(ahead, outcome);
+  } else {
+    if (fit != PRE_ARM_NOTHING_ARMED) NoteDropped(ahead, fit, outcome);
+    StartOnTheSecond(mainWindow, decision.entry, reading, outcome);
+  }
   // The request may have waited a long time: the clock for the next step
   // starts when it returned.
   if (outcome->problem == START_PROBLEM_NONE) {
-    NoteStarting(entry, GetTickCount());
+    NoteStarting(decision.entry, GetTickCount());
   } else {
-    NoteStartFailed(entry, GetTickCount());
+    NoteStartFailed(decision.entry, GetTickCount());
   }
 }
 
+// At a tick that started nothing: keeps what was handed over ahead while it
+// holds, else gives it up, and hands over the next window's request when one
+// opens within the lead. A hand-over that failed is not tried again for the
+// same second: each try may block for a long time.
+void HandOverAhead(HWND mainWindow, const TickReading& reading, ArmedStart* ahead, TickOutcome* outcome) {
+  PreArmChoice choice = DecidePreArm(scheduleList, reading, kLeadSeconds);
+  if (ahead->armed.entry) {
+    PreArmFit fit = ReviewPreArm(ahead->armed, scheduleList, reading, choice);
+    if (fit == PRE_ARM_FITS && ahead->plugin != pluginWindow) fit = PRE_ARM_OTHER_PLUGIN;
+    if (fit == PRE_ARM_FITS) return;
+    NoteDropped(ahead, fit, outcome);
+  }
+  if (!choice.entry) return;
+  BeginPreArm(&ahead->armed, choice);
+  ahead->plugin = pluginWindow;
+  outcome->preArmEntry = choice.entry;
+  outcome->preArmProblem = PrepareFileName(choice.entry, choice.at, ahead->armed.fileName);
+  if (outcome->preArmProblem == START_PROBLEM_NONE) {
+    outcome->preArmRequest = HandOverRecordingRequest(mainWindow, choice.entry, ahead->armed.fileName);
+    if (outcome->preArmRequest != REQUEST_DONE) outcome->preArmProblem = START_REQUEST_FAILED;
+  }
+  ahead->armed.ready = outcome->preArmProblem == START_PROBLEM_NONE;
+  outcome->preArm = ahead->armed.ready ? PRE_ARM_STEP_HANDED_OVER : PRE_ARM_STEP_FAILED;
+  CopyText(outcome->preArmFileName, sizeof outcome->preArmFileName, ahead->armed.fileName);
+}
+
+void ResetOutcome(const TickDecision& decision, TickOutcome* outcome) {
+  outcome->action = decision.action;
+  outcome->entry = decision.entry;
+  outcome->problem = START_PROBLEM_NONE;
+  outcome->request = REQUEST_DONE;
+  outcome->fileName[0] = '\0';
+  outcome->preArm = PRE_ARM_STEP_NONE;
+  outcome->preArmEntry = nullptr;
+  outcome->preArmFit = PRE_ARM_NOTHING_ARMED;
+  outcome->preArmProblem = START_PROBLEM_NONE;
+  outcome->preArmRequest = REQUEST_DONE;
+  outcome->preArmFileName[0] = '\0';
+}
+
 }  // namespace
+
+void ForgetArmedStart(ArmedStart* ahead) {
+  ClearPreArm(&ahead->armed);
+  ahead->plugin = nullptr;
+}
 
 TickReading ReadTick() {
   TickReading reading;
@@ -44,20 +142,16 @@ TickReading ReadTick() {
   return reading;
 }
 
-void CheckSchedules(HWND mainWindow, const TickReading& reading, TickOutcome* outcome) {
+void CheckSchedules(HWND mainWindow, const TickReading& reading, ArmedStart* ahead, TickOutcome* outcome) {
   TickDecision decision = DecideTick(scheduleList, reading);
-  outcome->action = decision.action;
-  outcome->entry = decision.entry;
-  outcome->problem = START_PROBLEM_NONE;
-  outcome->request = REQUEST_DONE;
-  outcome->fileName[0] = '\0';
+  ResetOutcome(decision, outcome);
   ScheduleEntry* entry = decision.entry;
   switch (decision.action) {
     case TICK_STOP:
       if (reading.plugin == PLUGIN_RECORDING) StopPluginRecording();
       NoteStopped(entry);
       break;
-    case TICK_START: StartEntry(mainWindow, entry, reading, outcome); break;
+    case TICK_START: StartEntry(mainWindow, decision, reading, ahead, outcome); break;
     case TICK_ADOPT:
     case TICK_CONFIRM: NoteRecording(entry); break;
     case TICK_START_FAILED:
@@ -65,6 +159,14 @@ void CheckSchedules(HWND mainWindow, const TickReading& reading, TickOutcome* ou
       NoteStartFailed(entry, reading.tickMs);
       break;
     case TICK_RECORDING_LOST: NoteStartFailed(entry, reading.tickMs); break;
-    case TICK_NOTHING: break;
+    case TICK_NOTHING: HandOverAhead(mainWindow, reading, ahead, outcome); break;
   }
+  // Whatever else the tick did, a request handed over ahead no longer holds.
+  if (decision.action != TICK_NOTHING && ahead->armed.entry)
+    NoteDropped(ahead, FitPreArm(ahead->armed, scheduleList, decision, reading), outcome);
+}
+
+void CheckAhead(HWND mainWindow, const TickReading& reading, ArmedStart* ahead, TickOutcome* outcome) {
+  ResetOutcome(TickDecision{TICK_NOTHING, nullptr}, outcome);
+  HandOverAhead(mainWindow, reading, ahead, outcome);
 }

@@ -6,6 +6,24 @@
 #include "schedule/schedule.h"
 #include "scheduler/tick.h"
 
+// A request handed over ahead of its second: the core's record and the
+// plug-in window it went to. The caller keeps it from tick to tick and
+// clears it when the plug-in is lost.
+struct ArmedStart {
+  PreArm armed;
+  HWND plugin;
+};
+void ForgetArmedStart(ArmedStart* ahead);
+
+// What a tick did with a request handed over ahead.
+enum PreArmStep {
+  PRE_ARM_STEP_NONE = 0,
+  PRE_ARM_STEP_HANDED_OVER,  // handed over now, for preArmEntry's window
+  PRE_ARM_STEP_FAILED,       // tried now and failed (preArmProblem, preArmRequest)
+  PRE_ARM_STEP_USED,         // this tick's start needed only the start command
+  PRE_ARM_STEP_DROPPED,      // no longer held (preArmFit says why)
+};
+
 // What one tick did, for the main window to show and tell.
 struct TickOutcome {
   TickAction action;
@@ -13,12 +31,29 @@ struct TickOutcome {
   StartProblem problem;
   RequestResult request;
   char fileName[PATH_CAPACITY];  // the name a start handed over
+  // The request handed over ahead. A start that used it is a START like any
+  // other: entry, fileName and request say what went to the plug-in.
+  PreArmStep preArm;
+  ScheduleEntry* preArmEntry;  // the entry it was for; none when it was deleted
+  PreArmFit preArmFit;         // DROPPED: why
+  StartProblem preArmProblem;  // HANDED_OVER, FAILED: how the hand-over went
+  RequestResult preArmRequest;
+  char preArmFileName[PATH_CAPACITY];  // the name it handed (or would hand) over
 };
 
 // The clock, the millisecond counter and the plug-in's state, read once.
 TickReading ReadTick();
 
 // Decides with the core and carries the decision out: stops at a window's
-// end, starts (name, folder, free name, request, start command), adopts,
-// confirms, and notes failed starts for a later try.
-void CheckSchedules(HWND mainWindow, const TickReading& reading, TickOutcome* outcome);
+// end, starts (name, folder, free name, request, start command; or only the
+// start command behind a request handed over ahead), adopts, confirms, and
+// notes failed starts for a later try. A tick that starts nothing hands the
+// next window's request over when it opens within PRE_ARM_LEAD_SECONDS.
+// After a stop the caller looks once more, PRE_ARM_AFTER_STOP_MS later
+// (CheckAhead).
+void CheckSchedules(HWND mainWindow, const TickReading& reading, ArmedStart* ahead, TickOutcome* outcome);
+
+// Between two ticks (PRE_ARM_AFTER_STOP_MS after a stop): only the hand-over
+// ahead, as a tick that starts nothing does it. Nothing is started, stopped
+// or confirmed here: that stays with the ticks.
+void CheckAhead(HWND mainWindow, const TickReading& reading, ArmedStart* ahead, TickOutcome* outcome);

@@ -57,6 +57,29 @@ TEST(PluginSearch, TitleMustHoldThePluginMark) {
   });
 }
 
+// A player that comes up a few seconds before a window opens: its plug-in is
+// looked for every second while the window is near, so it is found in time
+// and the window starts on its second.
+TEST(PluginSearch, PlayerStartedShortlyBeforeAWindowIsFoundInTimeForIt) {
+  AvoidMidnight();
+  RunIsolated("near", [](const PrivateDesktop& desktop) {
+    std::string out = e2e::NewTempDir("near-out");
+    int start = NowSeconds() + 12;
+    Product product;
+    StartProduct(desktop, e2e::NewTempDir("near"), &product,
+                 "[MP3Schedule]\r\n" + Line(0, start, start + 2, out + "near.mp3"));
+    if (testing::Test::HasFatalFailure()) return;
+    EXPECT_TRUE(WaitForStatus(product.main, STR_STATUS_SEARCHING)) << Status(product.main);
+    SleepUntil(start - 3, 200);
+    Standin standin;
+    ASSERT_TRUE(desktop.StartStandin(e2e::NewTempDir("near-player"), {}, &standin));
+    e2e::JournalEvent started;
+    ASSERT_TRUE(e2e::WaitForJournalEvent(standin.journal, "start", 1, &started, MsUntil(start, 2)));
+    EXPECT_EQ(SecondsOfClock(started.clock), start) << started.line;
+    EXPECT_EQ(started.Field("name"), out + "near.mp3");
+  });
+}
+
 TEST(PluginConnection, ManualStartAndStopReachThePluginAndButtonsFollow) {
   RunIsolated("manual", [](const PrivateDesktop& desktop) {
     Standin standin;

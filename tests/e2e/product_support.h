@@ -21,6 +21,7 @@
 #include "e2e/e2e_support.h"
 #include "resources/ids.h"
 #include "resources/strings.h"
+#include "scheduler/tick.h"
 
 namespace e2e {
 namespace product {
@@ -172,6 +173,58 @@ inline bool MarkedRecording(const std::string& line) {
   return line.find(std::string(" ") + STR_MARK_RECORDING + " ") != std::string::npos;
 }
 
+// The list line of the entry whose pattern ends the line, or -1.
+inline int LineIndexOf(HWND main, const std::string& pattern) {
+  std::vector<std::string> lines = ListLines(main);
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const std::string& line = lines[i];
+    if (line.size() >= pattern.size() && line.compare(line.size() - pattern.size(), pattern.size(), pattern) == 0)
+      return static_cast<int>(i);
+  }
+  return -1;
+}
+
+// A dialog of the scheduler's process owned by its main window (the editor,
+// or a message box).
+inline HWND OwnedDialogOf(const Product& product) {
+  return e2e::FindTopLevel([&](HWND w) {
+    return w != product.main && e2e::ClassNameOf(w) == STR_DIALOG_CLASS && e2e::OwnerOf(w) == product.main &&
+           IsWindowVisible(w);
+  });
+}
+
+// Deletes the entry whose pattern ends its line the way a user does: selects
+// the line, presses delete and answers the question with OK. True once the
+// line is gone.
+inline bool DeleteEntry(const Product& product, const std::string& pattern) {
+  HWND main = product.main;
+  int index = LineIndexOf(main, pattern);
+  if (index < 0) return false;
+  int before = ListCount(main);
+  SendDlgItemMessageA(main, IDC_MAIN_LIST, LB_SETCURSEL, index, 0);
+  PostMessageA(main, WM_COMMAND, IDC_MAIN_DELETE, 0);
+  HWND box = e2e::WaitForWindow([&] { return OwnedDialogOf(product); });
+  if (box == nullptr) return false;
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+  return e2e::WaitFor([&] { return ListCount(main) == before - 1; });
+}
+
+// Changes the pattern of the entry whose pattern ends its line the way a user
+// does: selects the line, opens the editor, types the new pattern and
+// presses OK. True once the editor has closed.
+inline bool ChangePattern(const Product& product, const std::string& pattern, const std::string& newPattern) {
+  HWND main = product.main;
+  int index = LineIndexOf(main, pattern);
+  if (index < 0) return false;
+  SendDlgItemMessageA(main, IDC_MAIN_LIST, LB_SETCURSEL, index, 0);
+  PostMessageA(main, WM_COMMAND, IDC_MAIN_MODIFY, 0);
+  HWND editor = e2e::WaitForWindow([&] { return OwnedDialogOf(product); });
+  if (editor == nullptr) return false;
+  if (!SetDlgItemTextA(editor, IDC_ED_OUTPUT, newPattern.c_str())) return false;
+  PostMessageA(editor, WM_COMMAND, IDOK, 0);
+  return e2e::WaitFor([&] { return !IsWindow(editor); });
+}
+
 // ---- The clock, as the scheduler reads it ----
 
 // Seconds since local midnight.
@@ -209,8 +262,24 @@ inline void SleepUntil(int second, int extraMs = 0) {
   }
 }
 
-// The plug-in is searched every 4 s: windows open after it surely was found.
+// Windows open after the plug-in surely was found (it is looked for every
+// second while one is near, and a start-up takes a moment).
 const int kLeadSeconds = 8;
+
+// The request for a window due at `start` is handed over ahead, up to
+// PRE_ARM_LEAD_SECONDS before it, or on the second itself when it could not
+// be: either way not later than the window's second, and not earlier than
+// the lead.
+inline bool RequestInTimeFor(int requestSecond, int start) {
+  return requestSecond >= start - PRE_ARM_LEAD_SECONDS && requestSecond <= start;
+}
+
+// Milliseconds until the local clock reaches second plus extraSeconds, and
+// half a second more.
+inline DWORD MsUntil(int second, int extraSeconds) {
+  int left = second + extraSeconds - NowSeconds();
+  return static_cast<DWORD>((left > 0 ? left : 0) * 1000 + 500);
+}
 
 // Around midnight the tests' own arithmetic would wrap: wait it out.
 inline void AvoidMidnight() {
@@ -264,20 +333,15 @@ inline std::vector<e2e::JournalEvent> Events(const e2e::Standin& standin, const 
   return e2e::EventsOfKind(e2e::ReadJournal(standin.journal), kind);
 }
 
-// Milliseconds until the local clock reaches second plus extraSeconds.
-inline DWORD MsUntil(int second, int extraSeconds) {
-  int left = second + extraSeconds - NowSeconds();
-  return static_cast<DWORD>((left > 0 ? left : 0) * 1000 + 500);
-}
-
 // The number-th request and start of the stand-in belong to the window due
 // at second `start`: both on that second, into name, with the parameter text.
 inline void ExpectStartedOnTime(const e2e::Standin& standin, size_t number, int start, const std::string& name,
-                                const std::string& params) {
+                                const std::string& params, e2e::Caller caller = e2e::Caller()) {
+  CALLED_FROM(caller);
   e2e::JournalEvent request, started;
   ASSERT_TRUE(e2e::WaitForJournalEvent(standin.journal, "request", number, &request, MsUntil(start, 5)));
   ASSERT_TRUE(e2e::WaitForJournalEvent(standin.journal, "start", number, &started));
-  EXPECT_EQ(SecondsOfClock(request.clock), start) << request.line;
+  EXPECT_TRUE(RequestInTimeFor(SecondsOfClock(request.clock), start)) << request.line << " for " << Clock(start);
   EXPECT_EQ(SecondsOfClock(started.clock), start) << started.line;
   EXPECT_EQ(request.Field("name"), name);
   EXPECT_EQ(request.Field("params"), params);

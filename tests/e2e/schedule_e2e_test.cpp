@@ -51,7 +51,8 @@ TEST(ScheduledRecording, StartsOnTimeIntoTheExpandedNameAndStopsAtTheEnd) {
     ASSERT_TRUE(e2e::WaitForJournalEvent(scene.standin.journal, "request", 1, &request, (kLeadSeconds + 5) * 1000));
     ASSERT_TRUE(e2e::WaitForJournalEvent(scene.standin.journal, "start", 1, &started));
     ASSERT_TRUE(e2e::WaitForJournalEvent(scene.standin.journal, "stop", 1, &stopped, 8000));
-    EXPECT_EQ(SecondsOfClock(request.clock), start) << request.line;
+    EXPECT_TRUE(RequestInTimeFor(SecondsOfClock(request.clock), start)) << request.line;
+    EXPECT_EQ(SecondsOfClock(started.clock), start) << started.line;
     EXPECT_EQ(SecondsOfClock(stopped.clock), end) << stopped.line;
 
     SYSTEMTIME now;
@@ -220,19 +221,9 @@ TEST(ScheduledRecording, DeletingTheRecordingEntryLeavesThePluginRecording) {
     StartScene(desktop, "delete", Line(0, now - 10, now + 8, out + "kept.mp3"), &scene);
     if (testing::Test::HasFatalFailure()) return;
     ASSERT_TRUE(e2e::WaitForJournalEvent(scene.standin.journal, "start", 1, nullptr, 3000));
-    HWND main = scene.product.main;
-    SendDlgItemMessageA(main, IDC_MAIN_LIST, LB_SETCURSEL, 0, 0);
     // Delete asks first; the question box belongs to the scheduler's thread:
-    // answer it from here by finding it on this desktop.
-    PostMessageA(main, WM_COMMAND, IDC_MAIN_DELETE, 0);
-    HWND box = e2e::WaitForWindow([&] {
-      return e2e::FindTopLevel([&](HWND w) {
-        return e2e::ClassNameOf(w) == "#32770" && e2e::ProcessIdOf(w) == scene.product.process.pid();
-      });
-    });
-    ASSERT_NE(box, nullptr);
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
-    ASSERT_TRUE(e2e::WaitFor([&] { return SendDlgItemMessageA(main, IDC_MAIN_LIST, LB_GETCOUNT, 0, 0) == 0; }));
+    // answered from here.
+    ASSERT_TRUE(DeleteEntry(scene.product, out + "kept.mp3"));
     // Past the deleted window's end nothing stops the recording.
     Sleep(11000);
     std::vector<e2e::JournalEvent> events = e2e::ReadJournal(scene.standin.journal);
@@ -291,8 +282,142 @@ TEST(ScheduledRecording, FolderWithABlankTypedInTheEditorRecordsAfterARestart) {
     std::string expected = out + "My Music\\" + TwoDigits(start / 3600) + TwoDigits(start / 60 % 60) +
                            TwoDigits(start % 60) + ".mp3";
     EXPECT_EQ(request.Field("name"), expected);
-    EXPECT_EQ(SecondsOfClock(request.clock), start) << request.line;
+    EXPECT_TRUE(RequestInTimeFor(SecondsOfClock(request.clock), start)) << request.line;
     EXPECT_GT(e2e::FileSize(expected), 0);
+  });
+}
+
+// ---- The request handed over ahead of the window's second ----
+
+// The file name the pattern "<folder>%2h%2m%2s.mp3" gives at second t.
+std::string ClockName(const std::string& folder, int t, const std::string& suffix = "") {
+  return folder + TwoDigits(t / 3600) + TwoDigits(t / 60 % 60) + TwoDigits(t % 60) + suffix + ".mp3";
+}
+
+std::vector<e2e::JournalEvent> Events(const Scene& scene, const std::string& kind) {
+  return e2e::EventsOfKind(e2e::ReadJournal(scene.standin.journal), kind);
+}
+
+// The second window opens the second after the first stops: its request
+// goes out shortly after that stop, once the plug-in is idle again.
+TEST(RequestAhead, RecordsIntoTheNameAnOnTimeStartGivesAndLeavesOnlyTheStartForTheSecond) {
+  AvoidMidnight();
+  RunIsolated("ahead", [](const PrivateDesktop& desktop) {
+    std::string out = e2e::NewTempDir("ahead-out");
+    int start = NowSeconds() + kLeadSeconds, next = start + 3;
+    // Names with the second in them, the first one taken already.
+    ASSERT_TRUE(e2e::WriteFileBytes(ClockName(out, start), "earlier recording"));
+    Scene scene;
+    StartScene(desktop, "ahead",
+               Line(0, start, start + 2, out + "%2h%2m%2s.mp3", "4 1 -1 1") + Line(1, next, next + 2, out + "%2h%2m%2s.mp3"),
+               &scene);
+    if (testing::Test::HasFatalFailure()) return;
+    ASSERT_TRUE(e2e::WaitForJournalEvent(scene.standin.journal, "start", 2, nullptr, MsUntil(next, 2)));
+    std::vector<std::string> kinds;
+    for (const e2e::JournalEvent& e : e2e::ReadJournal(scene.standin.journal))
+      if (e.kind != "ready" && e.kind != "stop")
+        kinds.push_back(e.kind + (e.kind == "start" ? " " + Clock(SecondsOfClock(e.clock)) : ""));
+    std::vector<std::string> expected = {"request", "quality-open", "quality-accept", "quality-closed",
+                                         "start " + Clock(start), "request", "start " + Clock(next)};
+    EXPECT_EQ(kinds, expected);
+    std::vector<e2e::JournalEvent> requests = Events(scene, "request"), starts = Events(scene, "start");
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_LT(SecondsOfClock(requests[0].clock), start) << requests[0].line;
+    EXPECT_LT(SecondsOfClock(requests[1].clock), next) << requests[1].line;
+    EXPECT_EQ(starts[0].Field("name"), ClockName(out, start, "(1)"));
+    EXPECT_EQ(starts[0].Field("params"), "128 44100 2");
+    EXPECT_EQ(starts[1].Field("name"), ClockName(out, next));
+    for (const e2e::JournalEvent& e : starts) EXPECT_EQ(e.Field("existed"), "0") << e.line;
+  });
+}
+
+TEST(RequestAhead, EntryDeletedOrChangedAfterTheHandOverIsNotRecordedUnderItsOldNameAndTheOthersStartOnTime) {
+  AvoidMidnight();
+  RunIsolated("ahead-edit", [](const PrivateDesktop& desktop) {
+    std::string out = e2e::NewTempDir("ahead-edit-out");
+    int start = NowSeconds() + kLeadSeconds, later = start + 5;
+    std::string deleted = out + "deleted.mp3", sameSecond = out + "same-second.mp3";
+    std::string before = out + "before.mp3", after = out + "after.mp3";
+    Scene scene;
+    // The first two open together: the first in list order goes ahead.
+    StartScene(desktop, "ahead-edit",
+               Line(0, start, start + 2, deleted) + Line(1, start, start + 2, sameSecond) +
+                   Line(2, later, later + 2, before, "4 1 -1 1"),
+               &scene);
+    if (testing::Test::HasFatalFailure()) return;
+    const std::string& journal = scene.standin.journal;
+    e2e::JournalEvent request, started;
+    ASSERT_TRUE(e2e::WaitForJournalEvent(journal, "request", 1, &request, MsUntil(start, 0)));
+    ASSERT_EQ(request.Field("name"), deleted);
+    ASSERT_TRUE(DeleteEntry(scene.product, deleted));
+    ASSERT_LT(NowSeconds(), start) << "deleted too late for this test";
+    ASSERT_TRUE(e2e::WaitForJournalEvent(journal, "start", 1, &started, MsUntil(start, 2)));
+    EXPECT_EQ(started.Field("name"), sameSecond);
+    EXPECT_EQ(SecondsOfClock(started.clock), start) << started.line;
+
+    // The third's request goes ahead; then its pattern is changed.
+    ASSERT_TRUE(e2e::WaitForJournalEvent(journal, "request", 3, &request, MsUntil(later, 0)));
+    ASSERT_EQ(request.Field("name"), before);
+    ASSERT_TRUE(ChangePattern(scene.product, before, after));
+    ASSERT_LT(NowSeconds(), later) << "changed too late for this test";
+    ASSERT_TRUE(e2e::WaitForJournalEvent(journal, "start", 2, &started, MsUntil(later, 2)));
+    EXPECT_EQ(started.Field("name"), after);
+    EXPECT_EQ(started.Field("params"), "128 44100 2");
+    EXPECT_EQ(SecondsOfClock(started.clock), later) << started.line;
+    Sleep(1500);
+    EXPECT_EQ(Events(scene, "start").size(), 2u);
+    EXPECT_FALSE(e2e::FileExists(deleted));
+    EXPECT_FALSE(e2e::FileExists(before));
+  });
+}
+
+TEST(RequestAhead, ManualRecordingAfterTheHandOverIsAdoptedAndNoSecondFileIsStarted) {
+  AvoidMidnight();
+  RunIsolated("ahead-hand", [](const PrivateDesktop& desktop) {
+    std::string out = e2e::NewTempDir("ahead-hand-out");
+    int start = NowSeconds() + kLeadSeconds;
+    Scene scene;
+    StartScene(desktop, "ahead-hand", Line(0, start, start + 3, out + "show.mp3"), &scene);
+    if (testing::Test::HasFatalFailure()) return;
+    const std::string& journal = scene.standin.journal;
+    ASSERT_TRUE(e2e::WaitForJournalEvent(journal, "request", 1, nullptr, MsUntil(start, 0)));
+    Click(scene.product.main, IDC_MAIN_START);
+    e2e::JournalEvent byHand, stopped;
+    ASSERT_TRUE(e2e::WaitForJournalEvent(journal, "start", 1, &byHand));
+    EXPECT_LT(SecondsOfClock(byHand.clock), start) << byHand.line;
+    // The plug-in had the entry's name for its next recording.
+    EXPECT_EQ(byHand.Field("name"), out + "show.mp3");
+    ASSERT_TRUE(e2e::WaitForJournalEvent(journal, "stop", 1, &stopped, MsUntil(start + 3, 2)));
+    EXPECT_EQ(SecondsOfClock(stopped.clock), start + 3) << stopped.line;
+    EXPECT_EQ(Events(scene, "request").size(), 1u);
+    EXPECT_EQ(Events(scene, "start").size(), 1u);
+    EXPECT_TRUE(Events(scene, "start-ignored").empty());
+  });
+}
+
+// No quality dialog for the request handed over ahead: the start goes the
+// whole way once the bounded wait is over, named for its own second.
+TEST(RequestAhead, HandOverThatFailedLeavesTheWholeStartToTheTick) {
+  AvoidMidnight();
+  RunIsolated("ahead-fail", [](const PrivateDesktop& desktop) {
+    std::string out = e2e::NewTempDir("ahead-fail-out");
+    int start = NowSeconds() + kLeadSeconds;
+    Scene scene;
+    ASSERT_TRUE(desktop.StartStandin(e2e::NewTempDir("ahead-fail-player"), {"--quality-opens-after", "1"},
+                                     &scene.standin));
+    StartProduct(desktop, e2e::NewTempDir("ahead-fail"), &scene.product,
+                 "[MP3Schedule]\r\n" + Line(0, start, start + 40, out + "%2h%2m%2s.mp3", "4 1 -1 1"));
+    if (testing::Test::HasFatalFailure()) return;
+    e2e::JournalEvent ahead, whole, started;
+    ASSERT_TRUE(e2e::WaitForJournalEvent(scene.standin.journal, "request", 1, &ahead, MsUntil(start, 0)));
+    EXPECT_EQ(ahead.Field("name"), ClockName(out, start));
+    ASSERT_TRUE(e2e::WaitForJournalEvent(scene.standin.journal, "request", 2, &whole, MsUntil(start + 25, 0)));
+    ASSERT_TRUE(e2e::WaitForJournalEvent(scene.standin.journal, "start", 1, &started, 5000));
+    int second = SecondsOfClock(whole.clock);
+    EXPECT_GT(second, start + 10) << whole.line;
+    EXPECT_EQ(SecondsOfClock(started.clock), second) << started.line;
+    EXPECT_EQ(started.Field("name"), ClockName(out, second));
+    EXPECT_FALSE(e2e::FileExists(ClockName(out, start)));
   });
 }
 

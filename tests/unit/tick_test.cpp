@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "scheduler/tick.h"
@@ -272,6 +274,184 @@ TEST(NextStart, FirstToOpenSkipsHeldEntriesAndTiesGoToListOrder) {
   EXPECT_EQ(NextEntryToOpen(list.head(), Now(MON, 8, 0, 0), &seconds), nullptr);
   EXPECT_EQ(seconds, NO_WINDOW_AHEAD);
   EXPECT_EQ(NextEntryToOpen(nullptr, Now(MON, 8, 0, 0), &seconds), nullptr);
+}
+
+}  // namespace
+
+// ---- Handing a request over ahead of its second ----
+
+namespace {
+
+LocalTimeFields Date(int year, int month, int day, int dayOfWeek, int h, int m, int s) {
+  return LocalTimeFields{year, month, day, dayOfWeek, h, m, s, 0};
+}
+
+std::string Text(const LocalTimeFields& t) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d (%d) %02d:%02d:%02d", t.year, t.month, t.day, t.dayOfWeek, t.hour,
+                t.minute, t.second);
+  return text;
+}
+
+TickReading Reading(const LocalTimeFields& time, PluginState plugin = PLUGIN_IDLE, uint32_t nowMs = 100000) {
+  return TickReading{time, nowMs, plugin};
+}
+
+LocalTimeFields Wed(int h, int m, int s) { return Date(2026, 3, 4, WED, h, m, s); }
+
+TEST(SecondsLater, CarriesIntoMinutesDaysWeekdaysMonthsAndYears) {
+  struct Case {
+    LocalTimeFields from;
+    int32_t seconds;
+    LocalTimeFields expected;
+  } cases[] = {
+      {Wed(10, 0, 58), 2, Wed(10, 1, 0)},
+      {Date(2026, 3, 7, SAT, 23, 59, 59), 2, Date(2026, 3, 8, SUN, 0, 0, 1)},
+      {Date(2026, 4, 30, THU, 23, 59, 59), 1, Date(2026, 5, 1, FRI, 0, 0, 0)},
+      {Date(2026, 12, 31, THU, 23, 59, 58), 2, Date(2027, 1, 1, FRI, 0, 0, 0)},
+      {Date(2027, 2, 28, SUN, 23, 59, 59), 1, Date(2027, 3, 1, MON, 0, 0, 0)},
+      {Date(2028, 2, 28, MON, 23, 59, 59), 1, Date(2028, 2, 29, TUE, 0, 0, 0)},  // leap year
+      {Date(2100, 2, 28, SUN, 23, 59, 59), 1, Date(2100, 3, 1, MON, 0, 0, 0)},   // none
+      {Date(2000, 2, 28, MON, 23, 59, 59), 1, Date(2000, 2, 29, TUE, 0, 0, 0)},  // one after all
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(Text(SecondsLater(c.from, c.seconds)), Text(c.expected)) << Text(c.from) << " + " << c.seconds;
+}
+
+TEST(DecidePreArm, AnOpeningWindowWithinTheLeadWhenThePluginIsIdleAndNothingElseIsToDo) {
+  List list(3);
+  Window(list[0], At(10, 0, 2), At(11, 0, 0), -1);
+  Window(list[1], At(10, 0, 2), At(11, 0, 0), -1);
+  Window(list[2], At(9, 0, 0), At(10, 0, 2), 0);  // not today, for now
+  EXPECT_EQ(DecidePreArm(list.head(), Reading(Wed(9, 59, 59)), 2).entry, nullptr);  // too early
+  // Two opening together: the first in list order.
+  PreArmChoice c = DecidePreArm(list.head(), Reading(Wed(10, 0, 0)), 2);
+  EXPECT_EQ(c.entry, &list[0]);
+  EXPECT_EQ(c.secondsAhead, 2);
+  EXPECT_EQ(Text(c.at), Text(Wed(10, 0, 2)));
+  EXPECT_EQ(DecidePreArm(list.head(), Reading(Wed(10, 0, 1)), 2).secondsAhead, 1);
+  // On its second the tick starts it the whole way.
+  EXPECT_EQ(DecidePreArm(list.head(), Reading(Wed(10, 0, 2)), 2).entry, nullptr);
+  // Never while the plug-in records or did not answer, nor while an entry
+  // records or starts; a held entry is passed over.
+  EXPECT_EQ(DecidePreArm(list.head(), Reading(Wed(10, 0, 0), PLUGIN_RECORDING), 2).entry, nullptr);
+  EXPECT_EQ(DecidePreArm(list.head(), Reading(Wed(10, 0, 0), PLUGIN_NO_ANSWER), 2).entry, nullptr);
+  NoteStarting(&list[2], 1000);
+  EXPECT_EQ(DecidePreArm(list.head(), Reading(Wed(10, 0, 0)), 2).entry, nullptr);
+  NoteStopped(&list[2]);
+  list[0].run.held = 1;
+  EXPECT_EQ(DecidePreArm(list.head(), Reading(Wed(10, 0, 0)), 2).entry, &list[1]);
+
+  // An open window waiting to retry comes first on the second its retry
+  // falls due: then nothing goes ahead; with its retry later, the other does.
+  list[2].dayMask = -1;
+  NoteStartFailed(&list[2], 100000);
+  const uint32_t retryAt = 100000 + START_RETRY_GAP_MS;
+  EXPECT_EQ(DecidePreArm(list.head(), Reading(Wed(10, 0, 0), PLUGIN_IDLE, retryAt - 1000), 2).entry, nullptr);
+  EXPECT_EQ(DecidePreArm(list.head(), Reading(Wed(10, 0, 0), PLUGIN_IDLE, retryAt - 3000), 2).entry, &list[1]);
+
+  // Over midnight, for the next day's second and by the next day's bit.
+  List night(2);
+  Window(night[0], At(0, 0, 1), At(1, 0, 0), 1 << WED);
+  Window(night[1], At(0, 0, 1), At(1, 0, 0), 1 << THU);
+  c = DecidePreArm(night.head(), Reading(Date(2026, 12, 30, WED, 23, 59, 59)), 2);
+  EXPECT_EQ(c.entry, &night[1]);
+  EXPECT_EQ(Text(c.at), Text(Date(2026, 12, 31, THU, 0, 0, 1)));
+}
+
+TEST(DecidePreArm, AfterAStopOnceThePluginIsIdleButNotBackToBack) {
+  List list(2);
+  Window(list[0], At(10, 0, 0), At(10, 0, 2), -1);
+  Window(list[1], At(10, 0, 3), At(10, 0, 5), -1);
+  NoteRecording(&list[0]);
+  TickReading stopTick = Reading(Wed(10, 0, 2), PLUGIN_RECORDING);
+  ASSERT_EQ(::DecideTick(list.head(), stopTick).action, TICK_STOP);
+  NoteStopped(&list[0]);
+  EXPECT_EQ(DecidePreArm(list.head(), stopTick, PRE_ARM_LEAD_SECONDS).entry, nullptr);
+  EXPECT_EQ(DecidePreArm(list.head(), Reading(Wed(10, 0, 2)), PRE_ARM_LEAD_SECONDS).entry, &list[1]);
+  // Opening on the stop's own second: due now, the next tick starts it.
+  list[1].startSeconds = At(10, 0, 2);
+  EXPECT_EQ(DecidePreArm(list.head(), Reading(Wed(10, 0, 2)), PRE_ARM_LEAD_SECONDS).entry, nullptr);
+}
+
+// Ticks from the hand-over two seconds ahead to the window's second.
+class PreArmFlow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Window(list_[0], At(10, 0, 0), At(11, 0, 0), -1);
+    Window(list_[1], At(10, 0, 0), At(11, 0, 0), -1);
+    list_[0].flags = FLAG_MP3_PARAMS;
+    BeginPreArm(&armed_, DecidePreArm(list_.head(), Reading(Wed(9, 59, 58)), PRE_ARM_LEAD_SECONDS));
+    armed_.ready = 1;
+  }
+  PreArmFit Review(PluginState plugin = PLUGIN_IDLE, ScheduleEntry* list = nullptr) {
+    if (!list) list = list_.head();
+    TickReading reading = Reading(Wed(9, 59, 59), plugin);
+    return ReviewPreArm(armed_, list, reading, DecidePreArm(list, reading, PRE_ARM_LEAD_SECONDS));
+  }
+  PreArmFit AtTheSecond(const LocalTimeFields& now, PluginState plugin = PLUGIN_IDLE, ScheduleEntry* list = nullptr) {
+    if (!list) list = list_.head();
+    TickReading reading = Reading(now, plugin);
+    return FitPreArm(armed_, list, ::DecideTick(list, reading), reading);
+  }
+  List list_{2};
+  PreArm armed_{};
+};
+
+TEST_F(PreArmFlow, KeptUntilItsSecondThenOnlyTheStartIsLeft) {
+  ASSERT_EQ(armed_.entry, &list_[0]);
+  EXPECT_EQ(Review(), PRE_ARM_FITS);
+  EXPECT_EQ(AtTheSecond(Wed(10, 0, 0)), PRE_ARM_FITS);
+  EXPECT_EQ(AtTheSecond(Wed(10, 0, 1)), PRE_ARM_OTHER_SECOND);  // a late tick names another second
+  // A failed hand-over is kept (not tried again) but never used.
+  armed_.ready = 0;
+  EXPECT_EQ(Review(), PRE_ARM_FITS);
+  EXPECT_EQ(AtTheSecond(Wed(10, 0, 0)), PRE_ARM_NOT_READY);
+  ClearPreArm(&armed_);
+  EXPECT_EQ(AtTheSecond(Wed(10, 0, 0)), PRE_ARM_NOTHING_ARMED);
+}
+
+TEST_F(PreArmFlow, GivenUpWhenTheEntryChangesOrGoesAnotherComesFirstOrThePluginRecords) {
+  void (*changes[])(ScheduleEntry*) = {
+      [](ScheduleEntry* e) { std::strcpy(e->outputPattern, "D:\\y.mp3"); },
+      [](ScheduleEntry* e) { e->flags |= FLAG_MONO; },
+      [](ScheduleEntry* e) { e->bitrateIndex = 2; },
+      [](ScheduleEntry* e) { e->sampleRateIndex = 1; },
+      [](ScheduleEntry* e) { e->endSeconds += 60; },
+      [](ScheduleEntry* e) { e->startSeconds += 5; },  // no longer opens on that second
+  };
+  for (size_t k = 0; k < sizeof changes / sizeof changes[0]; ++k) {
+    ScheduleEntry before = list_[0];
+    changes[k](&list_[0]);
+    EXPECT_EQ(Review(), PRE_ARM_ENTRY_CHANGED) << "change " << k;
+    EXPECT_EQ(AtTheSecond(Wed(10, 0, 0)), PRE_ARM_ENTRY_CHANGED) << "change " << k;
+    list_[0] = before;
+  }
+  // Started by hand: the tick adopts that recording.
+  EXPECT_EQ(Review(PLUGIN_RECORDING), PRE_ARM_PLUGIN_RECORDS);
+  EXPECT_EQ(AtTheSecond(Wed(10, 0, 0), PLUGIN_RECORDING), PRE_ARM_PLUGIN_RECORDS);
+  // Held by the user: the second entry starts instead.
+  list_[0].run.held = 1;
+  EXPECT_EQ(Review(), PRE_ARM_OTHER_ENTRY);
+  EXPECT_EQ(AtTheSecond(Wed(10, 0, 0)), PRE_ARM_OTHER_ENTRY);
+  list_[0].run.held = 0;
+  // Deleted: the list now starts at the second entry.
+  EXPECT_EQ(Review(PLUGIN_IDLE, &list_[1]), PRE_ARM_ENTRY_GONE);
+  EXPECT_EQ(AtTheSecond(Wed(10, 0, 0), PLUGIN_IDLE, &list_[1]), PRE_ARM_ENTRY_GONE);
+}
+
+TEST(SearchEverySecond, WhileAWindowIsNearOrOpenAndForAWhileAfterALaunch) {
+  List list(1);
+  Window(list[0], At(10, 0, 0), At(11, 0, 0), -1);
+  PlayerLaunch none{};
+  EXPECT_FALSE(SearchEverySecond(list.head(), Reading(Wed(9, 59, 29)), none));
+  EXPECT_TRUE(SearchEverySecond(list.head(), Reading(Wed(9, 59, 30)), none));
+  EXPECT_TRUE(SearchEverySecond(list.head(), Reading(Wed(10, 30, 0)), none));
+  list[0].run.held = 1;  // stopped by hand: its window no longer counts
+  EXPECT_FALSE(SearchEverySecond(list.head(), Reading(Wed(10, 30, 0)), none));
+  PlayerLaunch launched{1, 0xFFFFF000u};  // the counter wraps meanwhile
+  EXPECT_TRUE(SearchEverySecond(nullptr, Reading(Wed(12, 0, 0), PLUGIN_NONE, launched.atMs + 29999), launched));
+  EXPECT_FALSE(SearchEverySecond(nullptr, Reading(Wed(12, 0, 0), PLUGIN_NONE, launched.atMs + 30000), launched));
 }
 
 }  // namespace

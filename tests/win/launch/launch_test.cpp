@@ -139,6 +139,19 @@ TEST_F(PlayerLaunch, StoredPathOfAnExistingFileStartsItWithoutLookUpSearchOrWrit
   EXPECT_EQ(ItemText(dialog_, IDC_MAIN_STATUS), kBefore);
 }
 
+// A file that is no program is handed over all the same (that failure goes
+// unreported), but no process began: nothing to look for every second after.
+TEST_F(PlayerLaunch, TellsWhetherAProcessReallyBegan) {
+  bool started = false;
+  ASSERT_TRUE(PlaceFakePlayer("E:\\Player\\WINAMP.EXE"));
+  SeedPlayerPath("E:\\Player\\WINAMP.EXE");
+  EXPECT_TRUE(LaunchProgram(dialog_, STR_PLAYER_EXE, 1, nullptr, &started) && started);
+  WriteFileText(dir_ + "not-a-player.txt", "x");
+  SeedPlayerPath(dir_ + "not-a-player.txt");
+  EXPECT_TRUE(LaunchProgram(dialog_, STR_PLAYER_EXE, 1, nullptr, &started));
+  EXPECT_FALSE(started);
+}
+
 TEST_F(PlayerLaunch, QuotedUninstallStringLeadsToThePlayerBesideTheUninstaller) {
   ASSERT_TRUE(PlaceFakePlayer("D:\\Program Files\\Winamp\\WINAMP.EXE"));
   ASSERT_TRUE(PlaceFakePlayer("D:\\Program.exe"));
