@@ -4,6 +4,7 @@
 #include "schedule/settings_win32.h"
 #include "scheduler/naming_win32.h"
 #include "text/text.h"
+#include "ui/ui_win32.h"
 
 namespace {
 
@@ -106,14 +107,5 @@ int OpenHistoryViewer() {
   AppendToFile(path, "", 0);
   char commandLine[VIEWER_LINE_CAPACITY];
   if (!FormatText(commandLine, sizeof commandLine, "%s \"%s\"", STR_TEXT_VIEWER, path)) return 0;
-  STARTUPINFOA startup;
-  ZeroMemory(&startup, sizeof startup);
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESHOWWINDOW;
-  startup.wShowWindow = SW_SHOWNORMAL;
-  PROCESS_INFORMATION process;
-  if (!CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) return 0;
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return 1;
+  return StartProcessShown(nullptr, commandLine, SW_SHOWNORMAL) ? 1 : 0;
 }

@@ -83,18 +83,7 @@ bool SearchFixedDrives(HWND owner, const char* name, LaunchWork* work) {
 // given as the program to run, so nothing else is searched for or guessed
 // from the blanks in the line; a bare name is taken from the current
 // directory, where its existence was tested.
-bool StartProgram(const char* path, char* commandLine) {
-  STARTUPINFOA startup;
-  ZeroMemory(&startup, sizeof startup);
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESHOWWINDOW;
-  startup.wShowWindow = SW_SHOW;
-  PROCESS_INFORMATION process;
-  if (!CreateProcessA(path, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) return false;
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return true;
-}
+bool StartProgram(const char* path, char* commandLine) { return StartProcessShown(path, commandLine, SW_SHOW); }
 
 // The path stored under the program's name, or the bare name (then it is
 // looked for in the current directory).

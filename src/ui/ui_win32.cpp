@@ -37,3 +37,17 @@ void ReadClassName(HWND window, char* name, int capacity) {
   if (GetClassNameA(window, name, capacity) <= 0) name[0] = '\0';
   name[capacity - 1] = '\0';
 }
+
+bool StartProcessShown(const char* application, char* commandLine, WORD showCommand) {
+  STARTUPINFOA startup;
+  ZeroMemory(&startup, sizeof startup);
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = showCommand;
+  PROCESS_INFORMATION process;
+  if (!CreateProcessA(application, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    return false;
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return true;
+}

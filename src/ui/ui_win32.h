@@ -17,3 +17,7 @@ HINSTANCE InstanceOf(HWND window);
 // A window's title or class, always terminated (empty when unreadable).
 void ReadWindowTitle(HWND window, char* title, int capacity);
 void ReadClassName(HWND window, char* name, int capacity);
+// Starts a program without waiting for it, its window shown with showCommand.
+// application may be none: the command line's first word then names it.
+// True when a process began.
+bool StartProcessShown(const char* application, char* commandLine, WORD showCommand);
