@@ -75,6 +75,16 @@
 #define STR_HISTORY_RECORDING_STOPPED "\xB3\xEC\xC0\xBD \xB3\xA1"
 // 녹음 못함
 #define STR_HISTORY_NOT_STARTED "\xB3\xEC\xC0\xBD \xB8\xF8\xC7\xD4"
+// 깨우기 예약 (the computer is to be woken for the next window)
+#define STR_HISTORY_WAKE_SET "\xB1\xFA\xBF\xEC\xB1\xE2 \xBF\xB9\xBE\xE0"
+// 절전에서 깨어남
+#define STR_HISTORY_WOKE "\xC0\xFD\xC0\xFC\xBF\xA1\xBC\xAD \xB1\xFA\xBE\xEE\xB3\xB2"
+// 시계가 바뀜 (by the detail's seconds)
+#define STR_HISTORY_CLOCK_CHANGED "\xBD\xC3\xB0\xE8\xB0\xA1 \xB9\xD9\xB2\xF1"
+// 녹음 중 절전 시작
+#define STR_HISTORY_SLEEP_WHILE_RECORDING "\xB3\xEC\xC0\xBD \xC1\xDF \xC0\xFD\xC0\xFC \xBD\xC3\xC0\xDB"
+// %d초 (a clock change, signed seconds)
+#define STR_HISTORY_CLOCK_SHIFT "%c%d\xC3\xCA"
 // 녹음 놓침
 #define STR_HISTORY_MISSED "\xB3\xEC\xC0\xBD \xB3\xF5\xC4\xA7"
 // 플러그인을 찾지 못함

@@ -3,9 +3,11 @@
 #include "app/app_win32.h"
 #include "app/history_events_win32.h"
 #include "app/main_view.h"
+#include "app/power.h"
 #include "app/power_win32.h"
 #include "app/tick_timer_win32.h"
 #include "editor/editor_win32.h"
+#include "history/history_win32.h"
 #include "placement/placement_win32.h"
 #include "recorder/launch_win32.h"
 #include "recorder/plugin_contract.h"
@@ -63,7 +65,23 @@ ScheduleEntry* SelectedEntry(HWND dialog) {
 
 // The wake timer follows the list: every change may bring the next window
 // nearer or take it away.
-void RearmWake() { ArmWakeTimer(scheduleList, LocalTimeNow(), nullptr); }
+// The wake moment last told to the history: a re-arm for the same moment
+// is not told again.
+int64_t toldWakeSeconds = 0;
+
+void RearmWake() {
+  LocalTimeFields now = LocalTimeNow();
+  ScheduleEntry* entry = nullptr;
+  int32_t delay = ArmWakeTimer(scheduleList, now, &entry);
+  if (delay == NO_WINDOW_AHEAD) return;
+  LocalTimeFields wake = SecondsLater(now, delay);
+  if (LocalSerialSeconds(wake) == toldWakeSeconds) return;
+  toldWakeSeconds = LocalSerialSeconds(wake);
+  char when[32];
+  FormatText(when, sizeof when, "%d-%02d-%02d %02d:%02d:%02d", wake.year, wake.month, wake.day, wake.hour,
+             wake.minute, wake.second);
+  WriteHistory(HISTORY_WAKE_SET, entry, when);
+}
 
 void MarkChanged(HWND dialog) {
   RefreshScheduleList(dialog);
@@ -309,7 +327,14 @@ void OnHandOverTimer(HWND dialog) {
 // The system is about to sleep: the tick pauses (a tick due in the middle of
 // going to sleep would act on a clock that is about to jump). Should no
 // resume follow, the long period brings it back by itself.
-void OnSuspend(HWND dialog) { SetTimer(dialog, TIMER_SECOND_TICK, kSuspendedTickPeriodMs, nullptr); }
+bool asleep = false;
+
+void OnSuspend(HWND dialog) {
+  asleep = true;
+  ScheduleEntry* active = ActiveEntry(scheduleList);
+  if (active && active->recording) WriteHistory(HISTORY_SLEEP_WHILE_RECORDING, active, nullptr);
+  SetTimer(dialog, TIMER_SECOND_TICK, kSuspendedTickPeriodMs, nullptr);
+}
 
 // After sleep or a clock change the schedule is looked at right away, on the
 // new clock: an open window records the rest of it, a window that ended
@@ -323,12 +348,26 @@ void OnPowerBroadcast(HWND dialog, WPARAM event) {
   switch (event) {
     case PBT_APMSUSPEND: OnSuspend(dialog); break;
     case PBT_APMRESUMEAUTOMATIC:
-    case PBT_APMRESUMESUSPEND: OnClockMoved(dialog); break;
+    case PBT_APMRESUMESUSPEND:
+      // Both may come for one wake: it is told once.
+      if (asleep) WriteHistory(HISTORY_WOKE, nullptr, nullptr);
+      asleep = false;
+      OnClockMoved(dialog);
+      break;
     default: break;
   }
 }
 
-void OnTimeChange(HWND dialog) { OnClockMoved(dialog); }
+// How far the clock moved is measured against the last tick's reading.
+void OnTimeChange(HWND dialog) {
+  int64_t shift = ClockShiftSeconds(app.lastReading.time, app.lastReading.tickMs, LocalTimeNow(), GetTickCount());
+  if (shift > INT32_MAX || shift < -INT32_MAX) shift = shift > 0 ? INT32_MAX : -INT32_MAX;
+  char detail[32];
+  FormatText(detail, sizeof detail, STR_HISTORY_CLOCK_SHIFT, shift < 0 ? '-' : '+',
+             static_cast<int>(shift < 0 ? -shift : shift));
+  WriteHistory(HISTORY_CLOCK_CHANGED, nullptr, detail);
+  OnClockMoved(dialog);
+}
 
 void OnTimer(HWND dialog, UINT_PTR id) {
   if (id == TIMER_PLUGIN_SEARCH) {

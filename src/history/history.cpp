@@ -20,6 +20,10 @@ const char* const kEventTexts[] = {
     STR_HISTORY_RECORDING_STOPPED,
     STR_HISTORY_NOT_STARTED,
     STR_HISTORY_MISSED,
+    STR_HISTORY_WAKE_SET,
+    STR_HISTORY_WOKE,
+    STR_HISTORY_CLOCK_CHANGED,
+    STR_HISTORY_SLEEP_WHILE_RECORDING,
 };
 static_assert(sizeof kEventTexts / sizeof kEventTexts[0] == HISTORY_EVENT_COUNT, "one text per event");
 

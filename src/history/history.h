@@ -27,6 +27,10 @@ enum HistoryEvent {
   HISTORY_RECORDING_STOPPED,
   HISTORY_NOT_STARTED,         // a try, or the lack of one, with its reason
   HISTORY_MISSED,              // a window ended without a recording
+  HISTORY_WAKE_SET,            // the computer is to be woken for a window
+  HISTORY_WOKE,                // the computer came back from sleep
+  HISTORY_CLOCK_CHANGED,       // the clock was set (detail: by how much)
+  HISTORY_SLEEP_WHILE_RECORDING,
   HISTORY_EVENT_COUNT
 };
 

@@ -302,9 +302,11 @@ TEST(RobustSettings, TenThousandEntriesLoadListAndSave) {
 
 // A stand-in (with args) and the scheduler with the schedule, connected.
 void StartScene(const PrivateDesktop& desktop, const std::string& label, const std::vector<std::string>& standinArgs,
-                const std::string& schedule, Standin* standin, Product* product) {
+                const std::string& schedule, Standin* standin, Product* product, std::string* productDir = nullptr) {
   ASSERT_TRUE(desktop.StartStandin(e2e::NewTempDir(label + "-player"), standinArgs, standin));
-  StartProduct(desktop, e2e::NewTempDir(label), product, "[MP3Schedule]\r\n" + schedule);
+  std::string dir = e2e::NewTempDir(label);
+  if (productDir) *productDir = dir;
+  StartProduct(desktop, dir, product, "[MP3Schedule]\r\n" + schedule);
   if (testing::Test::HasFatalFailure()) return;
   ExpectConnected(*product, *standin);
 }
@@ -549,12 +551,13 @@ TEST(RobustFaults, AfterSleepOrAClockChangeTheScheduleIsLookedAtAtOnce) {
   RunIsolated("power", [](const PrivateDesktop& desktop) {
     std::string out = e2e::NewTempDir("power-out");
     int first = NowSeconds() + kLeadSeconds;
-    int second = first + 9;
+    int second = first + 12;
     std::string firstName = out + "after-sleep.mp3", secondName = out + "after-clock.mp3";
     Standin standin;
     Product product;
-    StartScene(desktop, "power", {}, Line(0, first, first + 6, firstName) + Line(1, second, second + 4, secondName),
-               &standin, &product);
+    std::string dir;
+    StartScene(desktop, "power", {}, Line(0, first, first + 4, firstName) + Line(1, second, second + 4, secondName),
+               &standin, &product, &dir);
     if (testing::Test::HasFatalFailure()) return;
     HWND main = product.main;
 
@@ -566,7 +569,8 @@ TEST(RobustFaults, AfterSleepOrAClockChangeTheScheduleIsLookedAtAtOnce) {
     size_t number = 0;
     for (const auto& wake : wakes) {
       ++number;
-      SleepUntil(wake.opens - 2, 300);
+      // Asleep before the request for the window would be handed over ahead.
+      SleepUntil(wake.opens - PRE_ARM_LEAD_SECONDS - 2, 300);
       SendMessageA(main, WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
       SleepUntil(wake.opens + 2, 300);
       EXPECT_EQ(Events(standin, "request").size(), number - 1) << "the tick runs on while asleep";
@@ -582,6 +586,12 @@ TEST(RobustFaults, AfterSleepOrAClockChangeTheScheduleIsLookedAtAtOnce) {
     JournalEvent stopped;
     ASSERT_TRUE(e2e::WaitForJournalEvent(standin.journal, "stop", 2, &stopped, MsUntil(second + 4, 2)));
     EXPECT_EQ(SecondsOfClock(stopped.clock), second + 4) << stopped.line;
+    // Each act is one line of the history.
+    EXPECT_FALSE(HistoryOf(dir, STR_HISTORY_WAKE_SET).empty());
+    EXPECT_EQ(HistoryOf(dir, STR_HISTORY_WOKE).size(), 1u);
+    std::vector<std::string> clock = HistoryOf(dir, STR_HISTORY_CLOCK_CHANGED);
+    ASSERT_EQ(clock.size(), 1u);
+    EXPECT_NE(clock[0].find("\xC3\xCA"), std::string::npos) << clock[0];  // 초: by how many seconds
   });
 }
 

@@ -76,13 +76,14 @@ std::string ClockDigits(int seconds) {
   return TwoDigits(seconds / 3600) + TwoDigits(seconds / 60 % 60) + TwoDigits(seconds % 60);
 }
 
-// Waits for the one recording of the scene: requested and started on second
-// start into name, stopped again by the window's end.
+// Waits for the one recording of the scene: requested in time for second
+// start and started on it, into name, stopped again by the window's end.
 void ExpectRecordedInto(const Scene& scene, int start, const std::string& name) {
   e2e::JournalEvent request, started;
   ASSERT_TRUE(e2e::WaitForJournalEvent(scene.standin.journal, "request", 1, &request, (kLeadSeconds + 5) * 1000));
   ASSERT_TRUE(e2e::WaitForJournalEvent(scene.standin.journal, "start", 1, &started));
-  EXPECT_EQ(SecondsOfClock(request.clock), start) << request.line;
+  EXPECT_TRUE(RequestInTimeFor(SecondsOfClock(request.clock), start)) << request.line;
+  EXPECT_EQ(SecondsOfClock(started.clock), start) << started.line;
   EXPECT_EQ(request.Field("name"), name);
   EXPECT_EQ(started.Field("name"), name);
   EXPECT_EQ(started.Field("existed"), "0");
