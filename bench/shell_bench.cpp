@@ -7,7 +7,10 @@
 //   bench_shell store WORKDIR REPEATS OUTFILE COUNT...
 //     LoadSchedules and SaveSchedules of COUNT entries against bare
 //     GetPrivateProfileStringA / WritePrivateProfileStringA loops over the
-//     same keys and lines.
+//     same keys and lines (the program's old way), and against one bare
+//     GetPrivateProfileSectionA / WritePrivateProfileSectionA of the same
+//     section (what the platform's section calls cost by themselves). The
+//     program's side is cheap, so each repeat measures it three times.
 //
 // Figures go to OUTFILE as "key value..." lines (times in ms, one value per
 // repeat); scripts/bench.sh reads them.
@@ -110,6 +113,9 @@ std::string ScheduleLine(int k) {
                 k % 3 == 0 ? 1 : 0);
 }
 
+// Runs of the program's side per repeat.
+const int kProductRuns = 3;
+
 const char kConfigSection[] = "[Config]\r\nWINAMP.EXE=C:\\Program Files\\Player\\WINAMP.EXE\r\n";
 
 bool WriteWhole(const std::string& path, const std::string& bytes) {
@@ -117,6 +123,17 @@ bool WriteWhole(const std::string& path, const std::string& bytes) {
   if (file == nullptr) return false;
   bool ok = fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
   return fclose(file) == 0 && ok;
+}
+
+std::string ReadWhole(const std::string& path) {
+  std::string bytes;
+  FILE* file = fopen(path.c_str(), "rb");
+  if (file == nullptr) return bytes;
+  char buffer[65536];
+  size_t got;
+  while ((got = fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, got);
+  fclose(file);
+  return bytes;
 }
 
 long long FileBytes(const std::string& path) {
@@ -136,8 +153,17 @@ int RunStore(const std::string& workDir, int repeats, const std::vector<int>& co
     }
     ini += Format("%d=\r\n", n);
     out.Line(Format("store-%d-ini-bytes %zu", n, ini.size()));
-    std::vector<double> floorLoad, productLoad, floorSave, productSave, productResave;
+    std::vector<double> floorLoad, productLoad, floorSave, productSave, productResave, sectionRead, sectionWrite;
     char value[SCHEDULE_LINE_CAPACITY];
+    // The section as one multi-string, "key=line" each.
+    std::string section;
+    for (int k = 0; k <= n; ++k) {
+      section += Format("%d=", k) + (k < n ? lines[k] : std::string()) + '\0';
+    }
+    section += '\0';
+    std::vector<char> sectionBuffer(ini.size() + 16);
+    // The first file each side saved, to compare once both are there.
+    std::string floorSaved, productSaved;
     for (int r = 0; r < repeats; ++r) {
       std::string tag = Format("%d-%d", n, r);
       for (int side = 0; side < 2; ++side) {
@@ -166,33 +192,56 @@ int RunStore(const std::string& workDir, int repeats, const std::vector<int>& co
             WritePrivateProfileStringA(STR_SECTION_SCHEDULE, key, k < n ? lines[k].c_str() : "", savePath.c_str());
           }
           floorSave.push_back(NowMs() - start);
-          DeleteFileA(loadPath.c_str());
-          DeleteFileA(savePath.c_str());
-        } else {
-          std::string loadPath = workDir + "load-product-" + tag + ".ini";
-          WriteWhole(loadPath, ini);
-          CopyText(settingsPath, sizeof settingsPath, loadPath.c_str());
-          FreeAllSchedules();
-          double start = NowMs();
-          LoadSchedules();
-          productLoad.push_back(NowMs() - start);
-          if (ScheduleCount() != n) out.Note(Format("product loaded %d entries of %d", ScheduleCount(), n));
+          if (floorSaved.empty()) floorSaved = ReadWhole(savePath);
 
-          // Saving into a settings file without the schedule: every key is new.
-          std::string savePath = workDir + "save-product-" + tag + ".ini";
-          WriteWhole(savePath, kConfigSection);
-          CopyText(settingsPath, sizeof settingsPath, savePath.c_str());
+          // The platform's section calls alone, on fresh files like the above.
+          std::string readPath = workDir + "read-section-" + tag + ".ini";
+          WriteWhole(readPath, ini);
           start = NowMs();
-          SaveSchedules();
-          productSave.push_back(NowMs() - start);
-          // Saving again what is there already: no key changes.
+          DWORD units = GetPrivateProfileSectionA(STR_SECTION_SCHEDULE, sectionBuffer.data(),
+                                                  static_cast<DWORD>(sectionBuffer.size()), readPath.c_str());
+          sectionRead.push_back(NowMs() - start);
+          if (units + 2 >= sectionBuffer.size()) out.Note("the bare section read was cut");
+          std::string writePath = workDir + "write-section-" + tag + ".ini";
+          WriteWhole(writePath, kConfigSection);
           start = NowMs();
-          SaveSchedules();
-          productResave.push_back(NowMs() - start);
-          if (r == 0) out.Line(Format("store-%d-saved-bytes %lld", n, FileBytes(savePath)));
-          FreeAllSchedules();
+          WritePrivateProfileSectionA(STR_SECTION_SCHEDULE, section.data(), writePath.c_str());
+          sectionWrite.push_back(NowMs() - start);
           DeleteFileA(loadPath.c_str());
           DeleteFileA(savePath.c_str());
+          DeleteFileA(readPath.c_str());
+          DeleteFileA(writePath.c_str());
+        } else {
+          for (int run = 0; run < kProductRuns; ++run) {
+            std::string tag = Format("%d-%d-%d", n, r, run);
+            std::string loadPath = workDir + "load-product-" + tag + ".ini";
+            WriteWhole(loadPath, ini);
+            CopyText(settingsPath, sizeof settingsPath, loadPath.c_str());
+            FreeAllSchedules();
+            double start = NowMs();
+            LoadSchedules();
+            productLoad.push_back(NowMs() - start);
+            if (ScheduleCount() != n) out.Note(Format("product loaded %d entries of %d", ScheduleCount(), n));
+
+            // Saving into a settings file without the schedule: every key is new.
+            std::string savePath = workDir + "save-product-" + tag + ".ini";
+            WriteWhole(savePath, kConfigSection);
+            CopyText(settingsPath, sizeof settingsPath, savePath.c_str());
+            start = NowMs();
+            SaveSchedules();
+            productSave.push_back(NowMs() - start);
+            // Saving again what is there already: no key changes.
+            start = NowMs();
+            SaveSchedules();
+            productResave.push_back(NowMs() - start);
+            if (r == 0 && run == 0) {
+              out.Line(Format("store-%d-saved-bytes %lld", n, FileBytes(savePath)));
+              productSaved = ReadWhole(savePath);
+            }
+            FreeAllSchedules();
+            DeleteFileA(loadPath.c_str());
+            DeleteFileA(savePath.c_str());
+          }
         }
       }
       out.Note(Format("store %d entries, repeat %d: load floor %.0f product %.0f ms, save floor %.0f product %.0f "
@@ -205,6 +254,10 @@ int RunStore(const std::string& workDir, int repeats, const std::vector<int>& co
     out.Line(Format("store-%d-save-floor-ms ", n) + bench::Join(floorSave));
     out.Line(Format("store-%d-save-product-ms ", n) + bench::Join(productSave));
     out.Line(Format("store-%d-resave-product-ms ", n) + bench::Join(productResave));
+    if (!floorSaved.empty() && !productSaved.empty())
+      out.Line(Format("store-%d-saved-as-key-by-key %d", n, productSaved == floorSaved ? 1 : 0));
+    out.Line(Format("store-%d-section-read-ms ", n) + bench::Join(sectionRead));
+    out.Line(Format("store-%d-section-write-ms ", n) + bench::Join(sectionWrite));
   }
   return 0;
 }
