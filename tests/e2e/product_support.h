@@ -106,7 +106,8 @@ inline void Click(HWND main, int id) {
 }
 
 // Waits until the scheduler shows the plug-in as found.
-inline void ExpectConnected(const Product& product, const e2e::Standin& standin) {
+inline void ExpectConnected(const Product& product, const e2e::Standin& standin, e2e::Caller caller = e2e::Caller()) {
+  CALLED_FROM(caller);
   ASSERT_NE(nullptr, standin.plugin);
   EXPECT_TRUE(WaitForStatus(product.main, FoundStatus(standin.plugin)))
       << "status: " << Status(product.main);

@@ -93,7 +93,8 @@ void ClosePlayer(Standin* standin) {
 // ---- The journal ----
 
 // No recording may go into a file that was there before.
-void ExpectNoOverwrite(const Standin& standin) {
+void ExpectNoOverwrite(const Standin& standin, e2e::Caller caller = e2e::Caller()) {
+  CALLED_FROM(caller);
   for (const JournalEvent& start : Events(standin, "start")) EXPECT_EQ(start.Field("existed"), "0") << start.line;
 }
 
@@ -598,7 +599,8 @@ TEST(RobustFaults, AfterSleepOrAClockChangeTheScheduleIsLookedAtAtOnce) {
 // The second entry's window follows the first's, so the first (retried every
 // second while its window lasts) cannot hold it up.
 void ExpectUnusableFolderSkipped(const PrivateDesktop& desktop, const std::string& label, const std::string& badPattern,
-                                 const std::string& out) {
+                                 const std::string& out, e2e::Caller caller = e2e::Caller()) {
+  CALLED_FROM(caller);
   int bad = NowSeconds() + kLeadSeconds;
   int good = bad + 4;
   std::string goodName = out + "later\\take.mp3";

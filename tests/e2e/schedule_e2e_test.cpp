@@ -78,7 +78,8 @@ std::string ClockDigits(int seconds) {
 
 // Waits for the one recording of the scene: requested in time for second
 // start and started on it, into name, stopped again by the window's end.
-void ExpectRecordedInto(const Scene& scene, int start, const std::string& name) {
+void ExpectRecordedInto(const Scene& scene, int start, const std::string& name, e2e::Caller caller = e2e::Caller()) {
+  CALLED_FROM(caller);
   e2e::JournalEvent request, started;
   ASSERT_TRUE(e2e::WaitForJournalEvent(scene.standin.journal, "request", 1, &request, (kLeadSeconds + 5) * 1000));
   ASSERT_TRUE(e2e::WaitForJournalEvent(scene.standin.journal, "start", 1, &started));
