@@ -384,8 +384,9 @@ BOOL OnInitDialog(HWND dialog) {
   AddHistoryMenuItem(dialog);
   LoadSchedules();
   RefreshScheduleList(dialog);
-  RearmWake();
+  // The history says when the program last ran: read before this run writes to it.
   HistoryAtStart(dialog);
+  RearmWake();
   app.scheduleDirty = 0;
   app.shownDirty = 255;
   SetTimer(dialog, TIMER_PLUGIN_SEARCH, PLUGIN_SEARCH_PERIOD_MS, nullptr);
