@@ -386,19 +386,6 @@ TEST_F(ScheduleSectionWrite, FilesComeOutByteForByteAsKeyByKeyWritesLeaveThem) {
   }
 }
 
-TEST_F(ScheduleSectionWrite, SavedPatternsWithBlanksLoadWhole) {
-  const char* patterns[] = {"D:\\My Music\\%4Y%2M%2D.mp3", "C:\\Users\\Kim Min\\a b c.mp3", " lead and trail ",
-                            "D:\\tab\there.mp3", "D:\\it's here.mp3"};
-  int start = 0;
-  for (const char* pattern : patterns) Add(pattern, start += 60);
-  ASSERT_EQ(SaveSchedules(), 1);
-  FreeAllSchedules();
-  ASSERT_EQ(LoadSchedules(), 1);
-  std::vector<std::string> loaded;
-  for (const ScheduleEntry* e = scheduleList; e; e = e->next) loaded.push_back(e->outputPattern);
-  EXPECT_EQ(loaded, std::vector<std::string>(std::begin(patterns), std::end(patterns)));
-}
-
 TEST_F(ScheduleSectionWrite, NothingChangedWritesNothing) {
   // Not in the form the settings functions write (blanks around "=", LF line
   // ends, a blank line): any rewrite would show.
