@@ -580,8 +580,11 @@ TEST(RobustFaults, AfterSleepOrAClockChangeTheScheduleIsLookedAtAtOnce) {
       JournalEvent request;
       ASSERT_TRUE(e2e::WaitForJournalEvent(standin.journal, "request", number, &request, 2000)) << number;
       EXPECT_EQ(SecondsOfClock(request.clock), wake.opens + 2) << request.line;
-      EXPECT_NE(e2e::WindowTextOf(main).find(TitleClock(wake.opens + 2)), std::string::npos)
-          << e2e::WindowTextOf(main);
+      // The title follows the clock again at once (the second may have turned since).
+      std::string title = e2e::WindowTextOf(main);
+      EXPECT_TRUE(title.find(TitleClock(wake.opens + 2)) != std::string::npos ||
+                  title.find(TitleClock(wake.opens + 3)) != std::string::npos)
+          << title;
     }
     // The tick runs on aligned: the second window stops on its second.
     JournalEvent stopped;
