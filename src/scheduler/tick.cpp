@@ -48,11 +48,13 @@ bool EntryDueAt(const ScheduleEntry* entry, int32_t t, int day) {
 
 namespace {
 // Whether the entry is due `offset` seconds after now (offset may be -1).
+// now and offset stay within days of each other, so 32 bits hold them (and
+// the x86 build needs no 64-bit division).
 bool DueAfter(const ScheduleEntry* entry, int32_t nowSeconds, int nowDay, int32_t offset) {
-  int64_t absolute = static_cast<int64_t>(nowSeconds) + offset;
-  int64_t dayShift = absolute >= 0 ? absolute / SECONDS_PER_DAY : -1;
-  int32_t t = static_cast<int32_t>(absolute - dayShift * SECONDS_PER_DAY);
-  int day = static_cast<int>(((nowDay + dayShift) % 7 + 7) % 7);
+  int32_t absolute = nowSeconds + offset;
+  int32_t dayShift = absolute >= 0 ? absolute / SECONDS_PER_DAY : -1;
+  int32_t t = absolute - dayShift * SECONDS_PER_DAY;
+  int day = ((nowDay + dayShift) % 7 + 7) % 7;
   return EntryDueAt(entry, t, day);
 }
 }  // namespace
@@ -163,13 +165,16 @@ PreArmFit MatchPreArm(const PreArm& armed, ScheduleEntry* list, const ScheduleEn
 LocalTimeFields SecondsLater(const LocalTimeFields& time, int32_t seconds) {
   LocalTimeFields later = time;
   if (seconds <= 0) return later;
-  const int64_t total = static_cast<int64_t>(SecondsOfDay(time)) + seconds;
-  const int64_t days = total / SECONDS_PER_DAY;
-  const int32_t t = static_cast<int32_t>(total % SECONDS_PER_DAY);
+  int32_t days = seconds / SECONDS_PER_DAY;
+  int32_t t = SecondsOfDay(time) + seconds % SECONDS_PER_DAY;
+  if (t >= SECONDS_PER_DAY) {
+    t -= SECONDS_PER_DAY;
+    ++days;
+  }
   later.hour = t / 3600;
   later.minute = t / 60 % 60;
   later.second = t % 60;
-  for (int64_t d = 0; d < days; ++d) NextDay(&later);
+  for (int32_t d = 0; d < days; ++d) NextDay(&later);
   return later;
 }
 
