@@ -146,9 +146,10 @@ if(BENCH_SOURCES)
   # The product built again handing no request over ahead, so every start
   # goes the whole way on its second: the way a start goes when what was
   # handed over no longer holds. Never shipped.
+  set(ON_THE_SECOND_SOURCES ${SHELL_SOURCES})
+  list(FILTER ON_THE_SECOND_SOURCES EXCLUDE REGEX "/hand_over_lead_win32\\.cpp$")
   add_executable(Tavelund-on-the-second WIN32 EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/src/app/entry_win32.cpp
-    ${SHELL_SOURCES} $<TARGET_OBJECTS:tavelund_resources>)
-  target_compile_definitions(Tavelund-on-the-second PRIVATE TAVELUND_NO_HAND_OVER_AHEAD)
+    ${ON_THE_SECOND_SOURCES} ${CMAKE_SOURCE_DIR}/bench/no_hand_over_lead.cpp $<TARGET_OBJECTS:tavelund_resources>)
   target_include_directories(Tavelund-on-the-second PRIVATE ${TAVELUND_INCLUDES})
   target_compile_options(Tavelund-on-the-second PRIVATE ${PRODUCT_FLAGS})
   target_link_options(Tavelund-on-the-second PRIVATE ${STATIC_LINK} ${SECURE_LINK} -s -Wl,--gc-sections)

@@ -9,14 +9,6 @@
 
 namespace {
 
-// How far ahead requests are handed over. The benchmark also builds the
-// program with none, to measure starts that go the whole way on their second.
-#ifdef TAVELUND_NO_HAND_OVER_AHEAD
-const int32_t kLeadSeconds = 0;
-#else
-const int32_t kLeadSeconds = PRE_ARM_LEAD_SECONDS;
-#endif
-
 // The name is expanded for the second the entry starts on: the clock reading
 // that chose it, or the coming second a request is handed over ahead for. So
 // a start just before a minute turns over is named after the minute it
@@ -92,7 +84,7 @@ void StartEntry(HWND mainWindow, const TickDecision& decision, const TickReading
 // opens within the lead. A hand-over that failed is not tried again for the
 // same second: each try may block for a long time.
 void HandOverAhead(HWND mainWindow, const TickReading& reading, ArmedStart* ahead, TickOutcome* outcome) {
-  PreArmChoice choice = DecidePreArm(scheduleList, reading, kLeadSeconds);
+  PreArmChoice choice = DecidePreArm(scheduleList, reading, HandOverLeadSeconds());
   if (ahead->armed.entry) {
     PreArmFit fit = ReviewPreArm(ahead->armed, scheduleList, reading, choice);
     if (fit == PRE_ARM_FITS && ahead->plugin != pluginWindow) fit = PRE_ARM_OTHER_PLUGIN;
