@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "unit/entry_list.h"
+
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -26,15 +28,6 @@ TickDecision DecideTick(ScheduleEntry* list, int32_t t, int day, PluginState plu
   return ::DecideTick(list, reading);
 }
 
-// A list of entries linked in the given order.
-struct List {
-  std::vector<ScheduleEntry> entries;
-  explicit List(size_t n) : entries(n) {
-    for (size_t i = 0; i + 1 < n; ++i) entries[i].next = &entries[i + 1];
-  }
-  ScheduleEntry* head() { return &entries[0]; }
-  ScheduleEntry& operator[](size_t i) { return entries[i]; }
-};
 
 void Window(ScheduleEntry& e, int32_t start, int32_t end, int32_t dayMask) {
   e.startSeconds = start;

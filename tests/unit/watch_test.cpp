@@ -3,6 +3,8 @@
 // player started for a window that is due.
 #include <gtest/gtest.h>
 
+#include "unit/entry_list.h"
+
 #include <cstdio>
 #include <ctime>
 #include <string>
@@ -29,15 +31,6 @@ LocalTimeFields At(int day, int hour, int minute, int second, int month = 12, in
 }
 
 int32_t Hms(int h, int m, int s) { return HmsToSeconds(h, m, s); }
-
-struct List {
-  std::vector<ScheduleEntry> entries;
-  explicit List(size_t n) : entries(n) {
-    for (size_t i = 0; i + 1 < n; ++i) entries[i].next = &entries[i + 1];
-  }
-  ScheduleEntry* head() { return &entries[0]; }
-  ScheduleEntry& operator[](size_t i) { return entries[i]; }
-};
 
 void Window(ScheduleEntry& e, int32_t start, int32_t end, int32_t dayMask = -1) {
   e.startSeconds = start;

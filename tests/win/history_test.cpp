@@ -136,10 +136,7 @@ class HistoryDialog : public ::testing::Test {
     FreeAllSchedules();
     dir_ = NewTempDir("history-dialog");
     ini_ = UseFreshSettings(dir_);
-    // The launch command at start-up finds this file and cannot start it.
-    std::string notAPlayer = dir_ + "not-a-player.txt";
-    WriteFileText(notAPlayer, "x");
-    seed_ = "[Config]\r\nWINAMP.EXE=" + notAPlayer + "\r\n";
+    seed_ = QuietPlayerConfig(dir_);
     RegisterMainClass(app.instance);
   }
   void TearDown() override {

@@ -58,11 +58,7 @@ class MainDialog : public ::testing::Test {
     FreeAllSchedules();
     dir_ = NewTempDir("main");
     ini_ = UseFreshSettings(dir_);
-    // The launch command posted at start-up finds this existing file and tries
-    // to start it; a text file does not start, so no player and no drive search.
-    std::string notAPlayer = dir_ + "not-a-player.txt";
-    WriteFileText(notAPlayer, "x");
-    seed_ = "[Config]\r\nWINAMP.EXE=" + notAPlayer + "\r\n";
+    seed_ = QuietPlayerConfig(dir_);
     RegisterMainClass(app.instance);
   }
   void TearDown() override {

@@ -90,9 +90,7 @@ long long LastWakeSeconds() { return wakeDues.empty() ? 0 : -wakeDues.back() / 1
 TEST_F(Power, WakeTimerFollowsTheListToTheNextWindowLessTheLead) {
   std::string dir = NewTempDir("wake");
   std::string ini = UseFreshSettings(dir);
-  std::string notAPlayer = dir + "not-a-player.txt";
-  WriteFileText(notAPlayer, "x");
-  WriteFileText(ini, "[Config]\r\nWINAMP.EXE=" + notAPlayer + "\r\n[MP3Schedule]\r\n" +
+  WriteFileText(ini, QuietPlayerConfig(dir) + "[MP3Schedule]\r\n" +
                          EveryDay(0, 2 * 3600, 600, "D:\\sooner.mp3") + EveryDay(1, 3 * 3600, 600, "D:\\later.mp3"));
   RegisterMainClass(app.instance);
   HWND dialog = CreateMainDialog(app.instance);
@@ -129,9 +127,7 @@ TEST_F(Power, AwakeWhileAScheduledRecordingRunsAndReleasedAfter) {
   ASSERT_TRUE(desktop.Run([&] {
     std::string dir = NewTempDir("awake");
     std::string ini = UseFreshSettings(dir);
-    std::string notAPlayer = dir + "not-a-player.txt";
-    WriteFileText(notAPlayer, "x");
-    WriteFileText(ini, "[Config]\r\nWINAMP.EXE=" + notAPlayer + "\r\n[MP3Schedule]\r\n" +
+    WriteFileText(ini, QuietPlayerConfig(dir) + "[MP3Schedule]\r\n" +
                            EveryDay(0, 3, 3, dir + "awake.mp3"));
     e2e::Standin standin;
     ASSERT_TRUE(desktop.StartStandin(NewTempDir("awake-player"), {}, &standin));

@@ -17,6 +17,12 @@ std::string UseFreshSettings(const std::string& dir) {
   return ini;
 }
 
+std::string QuietPlayerConfig(const std::string& dir) {
+  std::string notAPlayer = dir + "not-a-player.txt";
+  WriteFileText(notAPlayer, "x");
+  return "[Config]\r\nWINAMP.EXE=" + notAPlayer + "\r\n";
+}
+
 std::string ReadIni(const std::string& section, const std::string& key) {
   char value[4096] = "";
   GetPrivateProfileStringA(section.c_str(), key.c_str(), "", value, sizeof value, settingsPath);

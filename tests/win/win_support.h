@@ -19,6 +19,10 @@ inline std::string ReadFileText(const std::string& path) { return e2e::ReadFileB
 inline void WriteFileText(const std::string& path, const std::string& text) { e2e::WriteFileBytes(path, text); }
 // Points the program's settingsPath at <dir>Tavelund.INI (the file is removed first).
 std::string UseFreshSettings(const std::string& dir);
+// The [Config] section that keeps the main dialog's start-up launch quiet:
+// the player it names is a file in dir that exists but cannot be started, so
+// there is neither a started player nor a drive search.
+std::string QuietPlayerConfig(const std::string& dir);
 // Reads a key of the current settings file ("" when absent).
 std::string ReadIni(const std::string& section, const std::string& key);
 // Names of the files in a folder (not its subfolders), sorted.
