@@ -33,7 +33,9 @@ bool WaitForQualityDialogToClose(HWND quality) {
   DWORD started = GetTickCount();
   for (;;) {
     if (!PluginAlive()) return false;
-    if (!IsWindow(quality)) return true;
+    // A dying player takes both windows down, in no set order: the dialog's
+    // going only counts while the plug-in is still there after it.
+    if (!IsWindow(quality)) return PluginAlive();
     if (TicksElapsed(started, GetTickCount(), QUALITY_WAIT_LIMIT_MS)) return false;
     Sleep(QUALITY_POLL_MS);
   }

@@ -25,7 +25,9 @@ struct Caller {
 #define CALLED_FROM(caller) ::testing::ScopedTrace calledFrom(caller.file, caller.line, "called from here")
 
 // Time limit for anything a process must do "soon" (start, answer, appear).
-const DWORD kWaitMs = 15000;
+// Waits end as soon as the thing happens; the limit is generous because a
+// loaded machine can take many seconds to start a Wine process.
+const DWORD kWaitMs = 30000;
 
 // ---- Folders and files ----
 
