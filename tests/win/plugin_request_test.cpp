@@ -273,7 +273,7 @@ TEST(RecordingRequest, PluginThatDoesNotAnswerIsGivenUpAndNothingStarts) {
   RunIsolated(setup, &run);
   if (HasFatalFailure()) return;
   EXPECT_GE(run.elapsedMs, 19500u);
-  EXPECT_LT(run.elapsedMs, 23000u);
+  EXPECT_LT(run.elapsedMs, 30000u);
   EXPECT_EQ(REQUEST_NOT_TAKEN, run.result);
   EXPECT_TRUE(run.commands.empty());
   EXPECT_TRUE(e2e::EventsOfKind(run.events, "start").empty());
