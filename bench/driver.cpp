@@ -158,17 +158,26 @@ double MeasureStart(const std::string& exe, const std::string& dir, bool product
   return shown;
 }
 
+// Copies Tavelund.exe into workDir and makes the "player" its settings will
+// name: a text file, which the launch at start-up finds and fails to start,
+// so no player and no drive search take part. Returns false, with a note,
+// when the program cannot be copied.
+bool PrepareQuietProduct(const std::string& workDir, const Results& out, std::string* product,
+                         std::string* notAPlayer) {
+  *product = workDir + "Tavelund.exe";
+  if (!CopyFileA(BuiltProgram("Tavelund.exe").c_str(), product->c_str(), FALSE)) {
+    out.Note("cannot copy Tavelund.exe");
+    return false;
+  }
+  *notAPlayer = workDir + "not-a-player.txt";
+  WriteFileBytes(*notAPlayer, "x");
+  return true;
+}
+
 int RunStartup(const std::string& workDir, int runs, const Results& out) {
   const int kEntries = 20;
-  std::string product = workDir + "Tavelund.exe";
-  if (!CopyFileA(BuiltProgram("Tavelund.exe").c_str(), product.c_str(), FALSE)) {
-    out.Note("cannot copy Tavelund.exe");
-    return 1;
-  }
-  // The stored "player" is a text file: the launch at start-up finds it and
-  // fails to start it, so no player and no drive search take part.
-  std::string notAPlayer = workDir + "not-a-player.txt";
-  WriteFileBytes(notAPlayer, "x");
+  std::string product, notAPlayer;
+  if (!PrepareQuietProduct(workDir, out, &product, &notAPlayer)) return 1;
   WriteFileBytes(workDir + "Tavelund.INI", SettingsText(notAPlayer, QuietSchedule(kEntries, workDir)));
   std::string floor = BuiltProgram("bench_floor_dialog.exe");
 
@@ -243,13 +252,8 @@ bool MeasureLargeStart(const std::string& exe, const std::string& dir, int listC
 }
 
 int RunLargeStartup(const std::string& workDir, int runs, int count, const Results& out) {
-  std::string product = workDir + "Tavelund.exe";
-  if (!CopyFileA(BuiltProgram("Tavelund.exe").c_str(), product.c_str(), FALSE)) {
-    out.Note("cannot copy Tavelund.exe");
-    return 1;
-  }
-  std::string notAPlayer = workDir + "not-a-player.txt";
-  WriteFileBytes(notAPlayer, "x");
+  std::string product, notAPlayer;
+  if (!PrepareQuietProduct(workDir, out, &product, &notAPlayer)) return 1;
   std::string settings = SettingsText(notAPlayer, SilentSchedule(count, workDir));
   std::vector<double> creationMs, startMs;
   for (int r = -1; r < runs; ++r) {

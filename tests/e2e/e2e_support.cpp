@@ -65,6 +65,14 @@ std::string ReadFileBytes(const std::string& path) {
   return bytes;
 }
 
+std::vector<std::string> CrlfLines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t from = 0;
+  for (size_t end; (end = text.find("\r\n", from)) != std::string::npos; from = end + 2)
+    lines.push_back(text.substr(from, end - from));
+  return lines;
+}
+
 bool WriteFileBytes(const std::string& path, const std::string& bytes) {
   HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);

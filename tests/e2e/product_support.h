@@ -355,12 +355,7 @@ inline void ExpectStartedOnTime(const e2e::Standin& standin, size_t number, int 
 
 // The lines of dir\Tavelund.log (cp949, CR LF), the stamp included.
 inline std::vector<std::string> HistoryLines(const std::string& dir) {
-  std::string text = e2e::ReadFileBytes(dir + "Tavelund.log");
-  std::vector<std::string> lines;
-  size_t from = 0;
-  for (size_t end; (end = text.find("\r\n", from)) != std::string::npos; from = end + 2)
-    lines.push_back(text.substr(from, end - from));
-  return lines;
+  return e2e::CrlfLines(e2e::ReadFileBytes(dir + "Tavelund.log"));
 }
 
 // What follows the stamp "YYYY-MM-DD hh:mm:ss  " of a history line.

@@ -5,18 +5,7 @@
 # probe itself tried against loaders that start and loaders the kernel
 # refuses; and a tier's ctest run is counted as ctest itself reports it.
 set -uo pipefail
-root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-work=$(mktemp -d "${TMPDIR:-/tmp}/tier-selection.XXXXXX")
-trap 'rm -rf "$work"' EXIT
-failures=0
-
-fail() {
-  echo "FAIL: $1"
-  [ -n "${2:-}" ] && printf '%s\n' "$2" | sed 's/^/  | /'
-  failures=$((failures + 1))
-}
-# expect WHAT TEXT REGEX: TEXT has a line matching REGEX (extended).
-expect() { grep -qE -- "$3" <<<"$2" || fail "$1: no line matching /$3/" "$2"; }
+source "$(dirname "${BASH_SOURCE[0]}")/check_lib.sh" tier-selection
 # expect_not WHAT TEXT REGEX: no line of TEXT matches REGEX.
 expect_not() { ! grep -qE -- "$3" <<<"$2" || fail "$1: a line matches /$3/" "$2"; }
 # expect_lines WHAT TEXT N: TEXT has exactly N lines.
@@ -136,5 +125,4 @@ else
 fi
 expect "no results" "$(count "$work/no-such.xml" 1)" '^demo: ran 0 tests: 0 passed, 1 failed, 0 skipped; no results from ctest \(exit 1\)$'
 
-if [ $failures -eq 0 ]; then echo "tier selection and counting: all checks passed"; fi
-[ $failures -eq 0 ]
+finish "tier selection and counting"

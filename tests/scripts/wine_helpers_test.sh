@@ -4,16 +4,7 @@
 # line naming the cause and a non-zero status, never silently. Stand-in
 # loaders, servers and X servers play the broken parts; nothing real starts.
 set -uo pipefail
-root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-work=$(mktemp -d "${TMPDIR:-/tmp}/wine-helpers.XXXXXX")
-trap 'rm -rf "$work"' EXIT
-failures=0
-
-fail() {
-  echo "FAIL: $1"
-  [ -n "${2:-}" ] && printf '%s\n' "$2" | sed 's/^/  | /'
-  failures=$((failures + 1))
-}
+source "$(dirname "${BASH_SOURCE[0]}")/check_lib.sh" wine-helpers
 # one_line WHAT STATUS OUTPUT REGEX: a non-zero status and exactly one line
 # of output, matching REGEX.
 one_line() {
@@ -54,5 +45,4 @@ one_line "prefix that cannot be made" $status "$out" "^t: could not set HKCU.*Ex
 grep -q 'could not load kernel32.dll' "$work/p/prefix/.tavelund-setup.log" 2>/dev/null ||
   fail "the set-up log does not keep what Wine said" "$(cat "$work/p/prefix/.tavelund-setup.log" 2>/dev/null)"
 
-if [ $failures -eq 0 ]; then echo "Wine helper failures: all checks passed"; fi
-[ $failures -eq 0 ]
+finish "Wine helper failures"

@@ -9,19 +9,13 @@
 #include "history/history.h"
 #include "resources/strings.h"
 #include "text/text.h"
+#include "unit/clock_reading.h"
 
 namespace {
 
+// The history does not show the weekday.
 LocalTimeFields When(int year, int month, int day, int hour, int minute, int second, int millisecond = 0) {
-  LocalTimeFields t{};
-  t.year = year;
-  t.month = month;
-  t.day = day;
-  t.hour = hour;
-  t.minute = minute;
-  t.second = second;
-  t.millisecond = millisecond;
-  return t;
+  return Date(year, month, day, 0, hour, minute, second, millisecond);
 }
 
 ScheduleEntry Entry(int32_t start, int32_t end, uint32_t flags = 0, int32_t bitrateIndex = 4,

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "unit/clock_reading.h"
 #include "unit/entry_list.h"
 
 #include <cstdio>
@@ -274,10 +275,6 @@ TEST(NextStart, FirstToOpenSkipsHeldEntriesAndTiesGoToListOrder) {
 // ---- Handing a request over ahead of its second ----
 
 namespace {
-
-LocalTimeFields Date(int year, int month, int day, int dayOfWeek, int h, int m, int s) {
-  return LocalTimeFields{year, month, day, dayOfWeek, h, m, s, 0};
-}
 
 std::string Text(const LocalTimeFields& t) {
   char text[64];

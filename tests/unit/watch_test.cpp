@@ -3,6 +3,7 @@
 // player started for a window that is due.
 #include <gtest/gtest.h>
 
+#include "unit/clock_reading.h"
 #include "unit/entry_list.h"
 
 #include <cstdio>
@@ -18,13 +19,7 @@ enum { SUN, MON, TUE, WED, THU, FRI, SAT };
 
 // 2026-12-08 is a Tuesday.
 LocalTimeFields At(int day, int hour, int minute, int second, int month = 12, int year = 2026) {
-  LocalTimeFields t{};
-  t.year = year;
-  t.month = month;
-  t.day = day;
-  t.hour = hour;
-  t.minute = minute;
-  t.second = second;
+  LocalTimeFields t = Date(year, month, day, 0, hour, minute, second);
   // The weekday the clock would give, so readings agree with the dates.
   t.dayOfWeek = LocalTimeAt(LocalSecondsOf(t)).dayOfWeek;
   return t;

@@ -16,33 +16,12 @@
 #include "resources/ids.h"
 #include "resources/strings.h"
 #include "schedule/schedule_win32.h"
+#include "win/main_dialog_fixture.h"
 #include "win/win_support.h"
 
 namespace {
 
 using namespace winsupport;
-
-// Names of the entries of a folder, "." and ".." left out.
-std::vector<std::string> FolderEntries(const std::string& dir) {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((dir + "*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names;
-  do {
-    std::string name = found.cFileName;
-    if (name != "." && name != "..") names.push_back(name);
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
-  return names;
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t from = 0;
-  for (size_t end; (end = text.find("\r\n", from)) != std::string::npos; from = end + 2)
-    lines.push_back(text.substr(from, end - from));
-  return lines;
-}
 
 // "YYYY-MM-DD " of today.
 std::string Today() {
@@ -67,7 +46,7 @@ TEST(HistoryFile, LinesGoBesideTheSettingsAndOneOlderFileIsKeptAtTheBound) {
   evening.startSeconds = HmsToSeconds(21, 0, 0);
   evening.endSeconds = HmsToSeconds(22, 0, 0);
   ASSERT_EQ(WriteHistory(HISTORY_MISSED, &evening, STR_REASON_NO_PLUGIN), 1);
-  std::vector<std::string> lines = Lines(ReadFileText(log));
+  std::vector<std::string> lines = e2e::CrlfLines(ReadFileText(log));
   ASSERT_EQ(lines.size(), 2u);
   for (const std::string& line : lines) EXPECT_EQ(line.compare(0, 11, Today()), 0) << line;
   EXPECT_EQ(lines[0].substr(19), "  " STR_HISTORY_PROGRAM_STARTED);
@@ -86,7 +65,7 @@ TEST(HistoryFile, LinesGoBesideTheSettingsAndOneOlderFileIsKeptAtTheBound) {
   EXPECT_EQ(kept.size(), static_cast<size_t>(HISTORY_SIZE_LIMIT));
   EXPECT_EQ(kept.compare(0, first.size(), first), 0);
   EXPECT_TRUE(EndsWith(kept, "  " STR_HISTORY_PLUGIN_LOST "\r\n"));
-  lines = Lines(ReadFileText(log));
+  lines = e2e::CrlfLines(ReadFileText(log));
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_EQ(lines[0].substr(19), "  " STR_HISTORY_PLUGIN_FOUND "  plug-in");
 
@@ -95,10 +74,8 @@ TEST(HistoryFile, LinesGoBesideTheSettingsAndOneOlderFileIsKeptAtTheBound) {
   WriteFileText(log, second);
   ASSERT_EQ(WriteHistory(HISTORY_PROGRAM_ENDED, nullptr, nullptr), 1);
   EXPECT_EQ(ReadFileText(older), second);
-  EXPECT_EQ(Lines(ReadFileText(log)).size(), 1u);
-  std::vector<std::string> entries = FolderEntries(dir);
-  std::sort(entries.begin(), entries.end());
-  EXPECT_EQ(entries, (std::vector<std::string>{"Tavelund.log", "Tavelund.log.1"}));
+  EXPECT_EQ(e2e::CrlfLines(ReadFileText(log)).size(), 1u);
+  EXPECT_EQ(FileNamesIn(dir, true), (std::vector<std::string>{"Tavelund.log", "Tavelund.log.1"}));
 }
 
 // Counts the times the status line of the dialogs of this thread turns into
@@ -130,29 +107,9 @@ struct StatusSpy {
 };
 StatusSpy* StatusSpy::active = nullptr;
 
-class HistoryDialog : public ::testing::Test {
+class HistoryDialog : public MainDialogTest {
  protected:
-  void SetUp() override {
-    FreeAllSchedules();
-    dir_ = NewTempDir("history-dialog");
-    ini_ = UseFreshSettings(dir_);
-    seed_ = QuietPlayerConfig(dir_);
-    RegisterMainClass(app.instance);
-  }
-  void TearDown() override {
-    if (dialog_ && IsWindow(dialog_)) DestroyWindow(dialog_);
-    PumpFor(20);
-    FreeAllSchedules();
-  }
-  void Open(const std::string& settings) {
-    WriteFileText(ini_, seed_ + settings);
-    dialog_ = CreateMainDialog(app.instance);
-    ASSERT_NE(dialog_, nullptr);
-    ShowWindow(dialog_, SW_SHOWNORMAL);
-    PumpFor(50);
-  }
-  std::string dir_, ini_, seed_;
-  HWND dialog_ = nullptr;
+  HistoryDialog() : MainDialogTest("history-dialog") {}
 };
 
 TEST_F(HistoryDialog, UnwritableHistoryIsToldOnceAndTheWindowRecordsOnTime) {
@@ -167,7 +124,7 @@ TEST_F(HistoryDialog, UnwritableHistoryIsToldOnceAndTheWindowRecordsOnTime) {
     // The search finds the plug-in within 4 s; the window opens after it.
     int start = NowSeconds() + 7, end = start + 2;
     StatusSpy spy(STR_NOTICE_HISTORY_UNWRITABLE);
-    Open("[MP3Schedule]\r\n" + Line(0, start, end, name));
+    OpenWith("[MP3Schedule]\r\n" + Line(0, start, end, name));
     if (testing::Test::HasFatalFailure()) return;
 
     e2e::JournalEvent started, stopped;
@@ -185,7 +142,7 @@ TEST_F(HistoryDialog, UnwritableHistoryIsToldOnceAndTheWindowRecordsOnTime) {
     EXPECT_EQ(WriteHistory(HISTORY_PLUGIN_LOST, nullptr, nullptr), 0);
     EXPECT_EQ(TakeHistoryFailureNews(), 0);
     DestroyWindow(dialog_);
-    EXPECT_EQ(FolderEntries(dir_ + "Tavelund.log\\").size(), 0u);
+    EXPECT_EQ(FileNamesIn(dir_ + "Tavelund.log\\", true).size(), 0u);
   });
 }
 

@@ -10,6 +10,7 @@
 #include "resources/ids.h"
 #include "resources/strings.h"
 #include "schedule/schedule_win32.h"
+#include "win/main_dialog_fixture.h"
 #include "win/win_support.h"
 
 using namespace winsupport;
@@ -52,28 +53,10 @@ struct CommandSpy {
 };
 CommandSpy* CommandSpy::active = nullptr;
 
-class MainDialog : public ::testing::Test {
+class MainDialog : public MainDialogTest {
  protected:
-  void SetUp() override {
-    FreeAllSchedules();
-    dir_ = NewTempDir("main");
-    ini_ = UseFreshSettings(dir_);
-    seed_ = QuietPlayerConfig(dir_);
-    RegisterMainClass(app.instance);
-  }
-  void TearDown() override {
-    if (dialog_ && IsWindow(dialog_)) DestroyWindow(dialog_);
-    PumpFor(20);
-    FreeAllSchedules();
-  }
-
-  void Open(const std::string& schedule = "") {
-    WriteFileText(ini_, seed_ + "[MP3Schedule]\r\n" + schedule);
-    dialog_ = CreateMainDialog(app.instance);
-    ASSERT_NE(dialog_, nullptr);
-    ShowWindow(dialog_, SW_SHOWNORMAL);
-    PumpFor(50);
-  }
+  MainDialog() : MainDialogTest("main") {}
+  void Open(const std::string& schedule = "") { OpenWith("[MP3Schedule]\r\n" + schedule); }
 
   ScheduleEntry* EntryOfLine(int index) {
     return reinterpret_cast<ScheduleEntry*>(SendDlgItemMessageA(dialog_, IDC_MAIN_LIST, LB_GETITEMDATA, index, 0));
@@ -89,9 +72,6 @@ class MainDialog : public ::testing::Test {
   }
   void Command(int id) { SendMessageA(dialog_, WM_COMMAND, id, 0); }
   bool SaveEnabled() { return IsWindowEnabled(GetDlgItem(dialog_, IDC_MAIN_SAVE)) != FALSE; }
-
-  std::string dir_, ini_, seed_;
-  HWND dialog_ = nullptr;
 };
 
 const char kThree[] =

@@ -29,13 +29,15 @@ std::string ReadIni(const std::string& section, const std::string& key) {
   return value;
 }
 
-std::vector<std::string> FileNamesIn(const std::string& dir) {
+std::vector<std::string> FileNamesIn(const std::string& dir, bool withFolders) {
   std::vector<std::string> names;
   WIN32_FIND_DATAA entry;
   HANDLE listing = FindFirstFileA((dir + "*").c_str(), &entry);
   if (listing == INVALID_HANDLE_VALUE) return names;
   do {
-    if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(entry.cFileName);
+    std::string name = entry.cFileName;
+    bool folder = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (name != "." && name != ".." && (withFolders || !folder)) names.push_back(name);
   } while (FindNextFileA(listing, &entry));
   FindClose(listing);
   std::sort(names.begin(), names.end());

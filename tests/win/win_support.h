@@ -25,8 +25,9 @@ std::string UseFreshSettings(const std::string& dir);
 std::string QuietPlayerConfig(const std::string& dir);
 // Reads a key of the current settings file ("" when absent).
 std::string ReadIni(const std::string& section, const std::string& key);
-// Names of the files in a folder (not its subfolders), sorted.
-std::vector<std::string> FileNamesIn(const std::string& dir);
+// Names of the files in a folder, sorted; with its subfolders too when
+// withFolders ("." and ".." never).
+std::vector<std::string> FileNamesIn(const std::string& dir, bool withFolders = false);
 
 // Dispatches messages for the given time.
 void PumpFor(DWORD milliseconds);

@@ -157,10 +157,7 @@ void UseStartLog(const std::string& path) {
 
 std::vector<Start> Starts(const std::string& logPath) {
   std::vector<Start> starts;
-  std::string text = winsupport::ReadFileText(logPath);
-  size_t at = 0;
-  for (size_t end = text.find("\r\n"); end != std::string::npos; at = end + 2, end = text.find("\r\n", at)) {
-    std::string line = text.substr(at, end - at);
+  for (const std::string& line : e2e::CrlfLines(winsupport::ReadFileText(logPath))) {
     size_t bar = line.find('|');
     starts.push_back(Start{line.substr(0, bar), bar == std::string::npos ? std::string() : line.substr(bar + 1)});
   }
