@@ -11,6 +11,7 @@
 
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -625,25 +626,22 @@ struct CreatedWindow {
   HWND parent;
   int x, y, cx, cy;
 };
-std::vector<CreatedWindow>* creationLog = nullptr;
-
-LRESULT CALLBACK RecordCreation(int code, WPARAM wParam, LPARAM lParam) {
-  if (code == HCBT_CREATEWND && creationLog) {
-    const CREATESTRUCTA* cs = reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs;
-    CreatedWindow w;
-    w.className = HIWORD(reinterpret_cast<UINT_PTR>(cs->lpszClass)) ? cs->lpszClass : "#atom";
-    w.text = cs->lpszName && HIWORD(reinterpret_cast<UINT_PTR>(cs->lpszName)) ? cs->lpszName : "";
-    w.style = static_cast<DWORD>(cs->style);
-    w.exStyle = cs->dwExStyle;
-    w.id = static_cast<int>(reinterpret_cast<INT_PTR>(cs->hMenu));
-    w.parent = cs->hwndParent;
-    w.x = cs->x;
-    w.y = cs->y;
-    w.cx = cs->cx;
-    w.cy = cs->cy;
-    creationLog->push_back(w);
-  }
-  return CallNextHookEx(nullptr, code, wParam, lParam);
+// Adds the window a WH_CBT hook call creates, if it is one, to log.
+void RecordCreation(int code, LPARAM lParam, std::vector<CreatedWindow>* log) {
+  if (code != HCBT_CREATEWND) return;
+  const CREATESTRUCTA* cs = reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs;
+  CreatedWindow w;
+  w.className = HIWORD(reinterpret_cast<UINT_PTR>(cs->lpszClass)) ? cs->lpszClass : "#atom";
+  w.text = cs->lpszName && HIWORD(reinterpret_cast<UINT_PTR>(cs->lpszName)) ? cs->lpszName : "";
+  w.style = static_cast<DWORD>(cs->style);
+  w.exStyle = cs->dwExStyle;
+  w.id = static_cast<int>(reinterpret_cast<INT_PTR>(cs->hMenu));
+  w.parent = cs->hwndParent;
+  w.x = cs->x;
+  w.y = cs->y;
+  w.cx = cs->cx;
+  w.cy = cs->cy;
+  log->push_back(w);
 }
 
 TEST_F(Editor, UpDownsAreBoundToTheTimeFieldsAndWrap) {
@@ -657,8 +655,8 @@ TEST_F(Editor, UpDownsAreBoundToTheTimeFieldsAndWrap) {
   std::vector<std::string> steps;
   HWND editorWindow = nullptr;
   RECT templateField = {87, 5, 87 + 34, 5 + 12};
-  creationLog = &created;
-  HHOOK hook = SetWindowsHookExA(WH_CBT, RecordCreation, nullptr, GetCurrentThreadId());
+  auto hook = std::make_unique<ThreadHook>(
+      WH_CBT, [&](int code, WPARAM, LPARAM lParam) { RecordCreation(code, lParam, &created); });
   Run(nullptr, [&](HWND editor) {
     editorWindow = editor;
     MapDialogRect(editor, &templateField);
@@ -700,8 +698,7 @@ TEST_F(Editor, UpDownsAreBoundToTheTimeFieldsAndWrap) {
     }
     Click(editor, IDCANCEL);
   });
-  UnhookWindowsHookEx(hook);
-  creationLog = nullptr;
+  hook.reset();
 
   std::vector<CreatedWindow> upDowns;
   for (const CreatedWindow& w : created)

@@ -82,30 +82,20 @@ TEST(HistoryFile, LinesGoBesideTheSettingsAndOneOlderFileIsKeptAtTheBound) {
 // the given text (it may be set to the text it already shows: that is no
 // second telling).
 struct StatusSpy {
-  static StatusSpy* active;
-  HHOOK hook = nullptr;
   std::string text;
   int shown = 0;
+  ThreadHook hook;
 
-  explicit StatusSpy(std::string watched) : text(std::move(watched)) {
-    active = this;
-    hook = SetWindowsHookExA(WH_CALLWNDPROC, OnMessage, nullptr, GetCurrentThreadId());
-  }
-  ~StatusSpy() {
-    UnhookWindowsHookEx(hook);
-    active = nullptr;
-  }
-  static LRESULT CALLBACK OnMessage(int code, WPARAM wParam, LPARAM lParam) {
-    const CWPSTRUCT* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
-    if (code == HC_ACTION && active && message->message == WM_SETTEXT &&
-        GetDlgCtrlID(message->hwnd) == IDC_MAIN_STATUS && message->lParam) {
-      const char* next = reinterpret_cast<const char*>(message->lParam);
-      if (active->text == next && WindowText(message->hwnd) != next) ++active->shown;
-    }
-    return CallNextHookEx(nullptr, code, wParam, lParam);
-  }
+  explicit StatusSpy(std::string watched)
+      : text(std::move(watched)), hook(WH_CALLWNDPROC, [this](int code, WPARAM, LPARAM lParam) {
+          const CWPSTRUCT* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
+          if (code == HC_ACTION && message->message == WM_SETTEXT &&
+              GetDlgCtrlID(message->hwnd) == IDC_MAIN_STATUS && message->lParam) {
+            const char* next = reinterpret_cast<const char*>(message->lParam);
+            if (text == next && WindowText(message->hwnd) != next) ++shown;
+          }
+        }) {}
 };
-StatusSpy* StatusSpy::active = nullptr;
 
 class HistoryDialog : public MainDialogTest {
  protected:

@@ -20,38 +20,27 @@ namespace {
 // Records the commands posted to the dialog; the ones listed in `swallow` are
 // turned into WM_NULL, so opening the editor can be observed without running it.
 struct CommandSpy {
-  static CommandSpy* active;
-  HHOOK hook = nullptr;
   HWND dialog = nullptr;
   std::vector<int> swallow;
   std::vector<int> seen;
+  ThreadHook hook;
 
-  CommandSpy(HWND d, std::vector<int> s) : dialog(d), swallow(std::move(s)) {
-    active = this;
-    hook = SetWindowsHookExA(WH_GETMESSAGE, OnMessage, nullptr, GetCurrentThreadId());
-  }
-  ~CommandSpy() {
-    UnhookWindowsHookEx(hook);
-    active = nullptr;
-  }
-  static LRESULT CALLBACK OnMessage(int code, WPARAM wParam, LPARAM lParam) {
-    MSG* msg = reinterpret_cast<MSG*>(lParam);
-    if (code == HC_ACTION && wParam == PM_REMOVE && active && msg->hwnd == active->dialog &&
-        msg->message == WM_COMMAND) {
-      int id = LOWORD(msg->wParam);
-      active->seen.push_back(id);
-      for (int s : active->swallow)
-        if (s == id) msg->message = WM_NULL;
-    }
-    return CallNextHookEx(nullptr, code, wParam, lParam);
-  }
+  CommandSpy(HWND d, std::vector<int> s)
+      : dialog(d), swallow(std::move(s)), hook(WH_GETMESSAGE, [this](int code, WPARAM wParam, LPARAM lParam) {
+          MSG* msg = reinterpret_cast<MSG*>(lParam);
+          if (code == HC_ACTION && wParam == PM_REMOVE && msg->hwnd == dialog && msg->message == WM_COMMAND) {
+            int id = LOWORD(msg->wParam);
+            seen.push_back(id);
+            for (int s : swallow)
+              if (s == id) msg->message = WM_NULL;
+          }
+        }) {}
   bool Saw(int id) const {
     for (int s : seen)
       if (s == id) return true;
     return false;
   }
 };
-CommandSpy* CommandSpy::active = nullptr;
 
 class MainDialog : public MainDialogTest {
  protected:

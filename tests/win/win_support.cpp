@@ -201,4 +201,21 @@ void CALLBACK ModalScript::OnTimer(HWND, UINT, UINT_PTR id, DWORD) {
   }
 }
 
+ThreadHook* ThreadHook::active_ = nullptr;
+
+ThreadHook::ThreadHook(int kind, std::function<void(int, WPARAM, LPARAM)> seen) : seen_(std::move(seen)) {
+  active_ = this;
+  hook_ = SetWindowsHookExA(kind, OnHook, nullptr, GetCurrentThreadId());
+}
+
+ThreadHook::~ThreadHook() {
+  UnhookWindowsHookEx(hook_);
+  active_ = nullptr;
+}
+
+LRESULT CALLBACK ThreadHook::OnHook(int code, WPARAM wParam, LPARAM lParam) {
+  if (active_) active_->seen_(code, wParam, lParam);
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 }  // namespace winsupport

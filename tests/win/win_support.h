@@ -87,6 +87,23 @@ class ModalScript {
   UINT_PTR watchdogTimer_ = 0;
 };
 
+// A hook of this thread's messages (WH_CALLWNDPROC, WH_GETMESSAGE, WH_CBT...)
+// for as long as it lives: seen(code, wParam, lParam) gets every call of the
+// hook procedure before the next hook does. One at a time.
+class ThreadHook {
+ public:
+  ThreadHook(int kind, std::function<void(int, WPARAM, LPARAM)> seen);
+  ~ThreadHook();
+  ThreadHook(const ThreadHook&) = delete;
+  ThreadHook& operator=(const ThreadHook&) = delete;
+
+ private:
+  static LRESULT CALLBACK OnHook(int code, WPARAM wParam, LPARAM lParam);
+  static ThreadHook* active_;
+  std::function<void(int, WPARAM, LPARAM)> seen_;
+  HHOOK hook_;
+};
+
 // Visible "#32770" windows of this thread, in z-order.
 std::vector<HWND> ThreadDialogs();
 
