@@ -54,11 +54,13 @@ int FormatScheduleLine(const ScheduleEntry* entry, char* line, size_t capacity) 
   SecondsToHms(entry->endSeconds, &h2, &m2, &s2);
   // The reader takes the pattern as one word, which ends at a blank: a folder
   // such as "D:\My Music" would come back as "D:\My". In double quotes the
-  // word runs to the closing quote. Patterns without a blank keep the plain
-  // form; one that holds a quote itself cannot be quoted and stays plain too.
+  // word runs to the closing quote. A word that starts with a single quote is
+  // read as quoted text too, so "'x'.mp3" needs the double quotes as well.
+  // Other patterns keep the plain form; one that holds a double quote itself
+  // cannot be quoted and stays plain too.
   const char* pattern = entry->outputPattern;
   bool blank = IndexOfChar(pattern, ' ') >= 0 || IndexOfChar(pattern, '\t') >= 0;
-  bool quoted = blank && IndexOfChar(pattern, '"') < 0;
+  bool quoted = (blank || pattern[0] == '\'') && IndexOfChar(pattern, '"') < 0;
   const char* format = quoted ? "%d:%d:%d %d:%d:%d \"%s\"|%d %d %d %d" : "%d:%d:%d %d:%d:%d %s|%d %d %d %d";
   return FormatText(line, capacity, format, h1, m1, s1, h2, m2, s2, pattern, entry->bitrateIndex,
                     entry->sampleRateIndex, entry->dayMask, static_cast<int>(entry->flags));

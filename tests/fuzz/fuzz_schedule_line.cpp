@@ -62,7 +62,8 @@ ScheduleEntry Sentinels() {
 // dropped) and no "|" (the line is split there). One with a blank is written
 // in double quotes, so it must hold no double quote of its own (the quoted
 // word would end there); one without is written as is, so it must not start
-// with a quote (the word would be read as quoted text).
+// with a double quote (the word would be read as quoted text); one that
+// starts with a single quote is written in double quotes as well.
 bool PatternSurvivesTheLine(const char* pattern) {
   if (pattern[0] == '\0') return false;
   bool blank = false;
@@ -72,8 +73,8 @@ bool PatternSurvivesTheLine(const char* pattern) {
     if (IsBlank(*p)) blank = true;
     if (*p == '"') doubleQuote = true;
   }
-  if (blank) return !doubleQuote;
-  return pattern[0] != '"' && pattern[0] != '\'';
+  if (blank || pattern[0] == '\'') return !doubleQuote;
+  return pattern[0] != '"';
 }
 
 // Formats entry into the full line and into a small buffer, parses the full

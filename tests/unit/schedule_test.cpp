@@ -161,9 +161,11 @@ TEST(ScheduleLine, PatternsWithoutBlanksAreWrittenAsBefore) {
             "21:0:0 22:30:0 \"D:\\My Music\\a.mp3\"|4 1 -1 1");
 }
 
-TEST(ScheduleLine, PatternsWithBlanksAreQuotedAndComeBackWhole) {
+TEST(ScheduleLine, PatternsWithBlanksOrALeadingQuoteAreQuotedAndComeBackWhole) {
   EXPECT_EQ(Formatted(EntryWithPattern("D:\\My Music\\%4Y.mp3")),
             "21:0:0 22:30:0 \"D:\\My Music\\%4Y.mp3\"|4 1 -1 1");
+  // Plain, the reader would take the rest of the line for the quoted word.
+  EXPECT_EQ(Formatted(EntryWithPattern("'morning'.mp3")), "21:0:0 22:30:0 \"'morning'.mp3\"|4 1 -1 1");
   std::string longest(PATH_CAPACITY - 1, 'p');
   longest[0] = ' ';
   longest[100] = '\t';
@@ -172,7 +174,8 @@ TEST(ScheduleLine, PatternsWithBlanksAreQuotedAndComeBackWhole) {
        {std::string("D:\\My Music\\%4Y%2M%2D.mp3"),
         std::string("C:\\Users\\Kim Min\\\xB3\xEC\xC0\xBD \xC6\xC4\xC0\xCF.mp3"),
         std::string("  blanks around  "), std::string("tab\there"), std::string("it's mine.mp3"),
-        std::string("'single quoted word' and more"), std::string(" "), longest}) {
+        std::string("'single quoted word' and more"), std::string("'morning'.mp3"), std::string(" "),
+        longest}) {
     ScheduleEntry entry = EntryWithPattern(pattern);
     // Even the widest numbers leave room for the quotes.
     entry.startSeconds = -2147483647 - 1;
