@@ -134,7 +134,7 @@ measure() {
     win "$build/bench_driver.exe" startup "$(workdir startup)" "$startup_runs" "$(winpath "$results")" || failed_run "start-up benchmark"
     show_notes
     echo "== Start-up with 3 000 entries: $startup_runs starts, after one untimed start"
-    win "$build/bench_driver.exe" startup-large "$(workdir startup-large)" "$startup_runs" 3000 "$(winpath "$results")" || echo "   (start-up benchmark failed, see $log)"
+    win "$build/bench_driver.exe" startup-large "$(workdir startup-large)" "$startup_runs" 3000 "$(winpath "$results")" || failed_run "start-up benchmark with 3 000 entries"
     show_notes
   fi
   if wanted punctuality; then
