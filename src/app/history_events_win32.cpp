@@ -91,7 +91,7 @@ void StartPlayerForDueWindow(const TickReading& reading) {
   if (!state.autoStartPlayer || pluginWindow) return;
   ScheduleEntry* entry = EntryWantingPlayer(scheduleList, reading.time);
   if (!entry) return;
-  if (state.playerLaunched && reading.tickMs - state.playerLaunchedAtMs < PLAYER_LAUNCH_GRACE_MS) return;
+  if (state.playerLaunched && !TicksElapsed(state.playerLaunchedAtMs, reading.tickMs, PLAYER_LAUNCH_GRACE_MS)) return;
   if (FindWindowA(STR_PLAYER_CLASS, nullptr)) return;
   NotePlayerStarted(scheduleList, reading.time);
   NotePlayerLaunched();
@@ -221,7 +221,7 @@ void WatchWindows(const TickReading& reading) {
 }
 
 void KeepHistoryAliveAfterTick(const TickReading& reading) {
-  if (reading.tickMs - state.keptAliveAtMs < KEEP_ALIVE_PERIOD_MS) return;
+  if (!TicksElapsed(state.keptAliveAtMs, reading.tickMs, KEEP_ALIVE_PERIOD_MS)) return;
   KeepHistoryAlive();
   state.keptAliveAtMs = reading.tickMs;
 }

@@ -8,6 +8,7 @@
 #include "app/tick_timer_win32.h"
 #include "editor/editor_win32.h"
 #include "history/history_win32.h"
+#include "history/watch.h"
 #include "placement/placement_win32.h"
 #include "recorder/launch_win32.h"
 #include "recorder/plugin_contract.h"
@@ -75,8 +76,8 @@ void RearmWake() {
   int32_t delay = ArmWakeTimer(scheduleList, now, &entry);
   if (delay == NO_WINDOW_AHEAD) return;
   LocalTimeFields wake = SecondsLater(now, delay);
-  if (LocalSerialSeconds(wake) == toldWakeSeconds) return;
-  toldWakeSeconds = LocalSerialSeconds(wake);
+  if (LocalSecondsOf(wake) == toldWakeSeconds) return;
+  toldWakeSeconds = LocalSecondsOf(wake);
   char when[32];
   FormatText(when, sizeof when, "%d-%02d-%02d %02d:%02d:%02d", wake.year, wake.month, wake.day, wake.hour,
              wake.minute, wake.second);
@@ -318,8 +319,7 @@ void OnHandOverTimer(HWND dialog) {
   TickReading reading = ReadTick();
   // A plug-in that has gone is the tick's to notice.
   if (reading.plugin == PLUGIN_NONE) return;
-  TickOutcome outcome = {};
-  CheckAhead(dialog, reading, &app.ahead, &outcome);
+  CheckAhead(dialog, reading, &app.ahead);
 }
 
 // ---- Sleep, wake and clock changes ----

@@ -15,10 +15,6 @@ enum { WAKE_LEAD_SECONDS = 60 };
 // window will open.
 int32_t WakeDelaySeconds(ScheduleEntry* list, const LocalTimeFields& now, ScheduleEntry** entry);
 
-// A local date and time as seconds on one running count (days from the civil
-// calendar), for differences between two readings of the clock.
-int64_t LocalSerialSeconds(const LocalTimeFields& time);
-
 // How many seconds the wall clock moved beyond what the monotonic counter
 // says elapsed between two readings (positive: set forward).
 int64_t ClockShiftSeconds(const LocalTimeFields& before, uint32_t beforeMs, const LocalTimeFields& after,

@@ -6,10 +6,6 @@
 
 namespace {
 
-bool Elapsed(uint32_t fromMs, uint32_t nowMs, uint32_t limitMs) {
-  return static_cast<uint32_t>(nowMs - fromMs) >= limitMs;
-}
-
 bool RetryDue(const ScheduleEntry* e, uint32_t nowMs) {
   return !e->run.retryPending || static_cast<int32_t>(nowMs - e->run.retryFromMs) >= 0;
 }
@@ -24,7 +20,7 @@ TickDecision DecideForActive(ScheduleEntry* e, const TickReading& reading, int32
   if (!InWindow(e, t)) return TickDecision{TICK_STOP, e};
   if (e->run.starting) {
     if (reading.plugin == PLUGIN_RECORDING) return TickDecision{TICK_CONFIRM, e};
-    if (Elapsed(e->run.startedAtMs, reading.tickMs, START_CONFIRM_LIMIT_MS))
+    if (TicksElapsed(e->run.startedAtMs, reading.tickMs, START_CONFIRM_LIMIT_MS))
       return TickDecision{TICK_START_FAILED, e};
     return TickDecision{TICK_NOTHING, nullptr};
   }

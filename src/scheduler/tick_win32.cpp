@@ -22,15 +22,6 @@ StartProblem PrepareFileName(const ScheduleEntry* entry, const LocalTimeFields& 
   return START_PROBLEM_NONE;
 }
 
-void NoteDropped(ArmedStart* ahead, PreArmFit why, TickOutcome* outcome) {
-  outcome->preArm = PRE_ARM_STEP_DROPPED;
-  outcome->preArmFit = why;
-  // A deleted entry's memory is gone: nobody may follow the pointer.
-  outcome->preArmEntry = why == PRE_ARM_ENTRY_GONE ? nullptr : ahead->armed.entry;
-  CopyText(outcome->preArmFileName, sizeof outcome->preArmFileName, ahead->armed.fileName);
-  ForgetArmedStart(ahead);
-}
-
 // What the core's fit leaves for the shell to see: the same plug-in window,
 // and the prepared name still free.
 PreArmFit FitOnThisSide(const ArmedStart& ahead, PreArmFit fit) {
@@ -46,9 +37,6 @@ void StartArmed(ArmedStart* ahead, TickOutcome* outcome) {
   CopyText(outcome->fileName, sizeof outcome->fileName, ahead->armed.fileName);
   outcome->request = REQUEST_DONE;
   StartPluginRecording();
-  outcome->preArm = PRE_ARM_STEP_USED;
-  outcome->preArmEntry = ahead->armed.entry;
-  CopyText(outcome->preArmFileName, sizeof outcome->preArmFileName, ahead->armed.fileName);
   ForgetArmedStart(ahead);
 }
 
@@ -67,7 +55,7 @@ void StartEntry(HWND mainWindow, const TickDecision& decision, const TickReading
   if (fit == PRE_ARM_FITS) {
     StartArmed(ahead, outcome);
   } else {
-    if (fit != PRE_ARM_NOTHING_ARMED) NoteDropped(ahead, fit, outcome);
+    ForgetArmedStart(ahead);
     StartOnTheSecond(mainWindow, decision.entry, reading, outcome);
   }
   // The request may have waited a long time: the clock for the next step
@@ -79,44 +67,12 @@ void StartEntry(HWND mainWindow, const TickDecision& decision, const TickReading
   }
 }
 
-// At a tick that started nothing: keeps what was handed over ahead while it
-// holds, else gives it up, and hands over the next window's request when one
-// opens within the lead. A hand-over that failed is not tried again for the
-// same second: each try may block for a long time.
-void HandOverAhead(HWND mainWindow, const TickReading& reading, ArmedStart* ahead, TickOutcome* outcome) {
-  PreArmChoice choice = DecidePreArm(scheduleList, reading, HandOverLeadSeconds());
-  if (ahead->armed.entry) {
-    PreArmFit fit = ReviewPreArm(ahead->armed, scheduleList, reading, choice);
-    if (fit == PRE_ARM_FITS && ahead->plugin != pluginWindow) fit = PRE_ARM_OTHER_PLUGIN;
-    if (fit == PRE_ARM_FITS) return;
-    NoteDropped(ahead, fit, outcome);
-  }
-  if (!choice.entry) return;
-  BeginPreArm(&ahead->armed, choice);
-  ahead->plugin = pluginWindow;
-  outcome->preArmEntry = choice.entry;
-  outcome->preArmProblem = PrepareFileName(choice.entry, choice.at, ahead->armed.fileName);
-  if (outcome->preArmProblem == START_PROBLEM_NONE) {
-    outcome->preArmRequest = HandOverRecordingRequest(mainWindow, choice.entry, ahead->armed.fileName);
-    if (outcome->preArmRequest != REQUEST_DONE) outcome->preArmProblem = START_REQUEST_FAILED;
-  }
-  ahead->armed.ready = outcome->preArmProblem == START_PROBLEM_NONE;
-  outcome->preArm = ahead->armed.ready ? PRE_ARM_STEP_HANDED_OVER : PRE_ARM_STEP_FAILED;
-  CopyText(outcome->preArmFileName, sizeof outcome->preArmFileName, ahead->armed.fileName);
-}
-
 void ResetOutcome(const TickDecision& decision, TickOutcome* outcome) {
   outcome->action = decision.action;
   outcome->entry = decision.entry;
   outcome->problem = START_PROBLEM_NONE;
   outcome->request = REQUEST_DONE;
   outcome->fileName[0] = '\0';
-  outcome->preArm = PRE_ARM_STEP_NONE;
-  outcome->preArmEntry = nullptr;
-  outcome->preArmFit = PRE_ARM_NOTHING_ARMED;
-  outcome->preArmProblem = START_PROBLEM_NONE;
-  outcome->preArmRequest = REQUEST_DONE;
-  outcome->preArmFileName[0] = '\0';
 }
 
 }  // namespace
@@ -124,6 +80,24 @@ void ResetOutcome(const TickDecision& decision, TickOutcome* outcome) {
 void ForgetArmedStart(ArmedStart* ahead) {
   ClearPreArm(&ahead->armed);
   ahead->plugin = nullptr;
+}
+
+// At a tick that started nothing: keeps what was handed over ahead while it
+// holds, else gives it up, and hands over the next window's request when one
+// opens within the lead. A hand-over that failed is not tried again for the
+// same second: each try may block for a long time.
+void CheckAhead(HWND mainWindow, const TickReading& reading, ArmedStart* ahead) {
+  PreArmChoice choice = DecidePreArm(scheduleList, reading, HandOverLeadSeconds());
+  if (ahead->armed.entry) {
+    PreArmFit fit = ReviewPreArm(ahead->armed, scheduleList, reading, choice);
+    if (fit == PRE_ARM_FITS && ahead->plugin == pluginWindow) return;
+    ForgetArmedStart(ahead);
+  }
+  if (!choice.entry) return;
+  BeginPreArm(&ahead->armed, choice);
+  ahead->plugin = pluginWindow;
+  ahead->armed.ready = PrepareFileName(choice.entry, choice.at, ahead->armed.fileName) == START_PROBLEM_NONE &&
+                       HandOverRecordingRequest(mainWindow, choice.entry, ahead->armed.fileName) == REQUEST_DONE;
 }
 
 TickReading ReadTick() {
@@ -151,14 +125,8 @@ void CheckSchedules(HWND mainWindow, const TickReading& reading, ArmedStart* ahe
       NoteStartFailed(entry, reading.tickMs);
       break;
     case TICK_RECORDING_LOST: NoteStartFailed(entry, reading.tickMs); break;
-    case TICK_NOTHING: HandOverAhead(mainWindow, reading, ahead, outcome); break;
+    case TICK_NOTHING: CheckAhead(mainWindow, reading, ahead); break;
   }
   // Whatever else the tick did, a request handed over ahead no longer holds.
-  if (decision.action != TICK_NOTHING && ahead->armed.entry)
-    NoteDropped(ahead, FitPreArm(ahead->armed, scheduleList, decision, reading), outcome);
-}
-
-void CheckAhead(HWND mainWindow, const TickReading& reading, ArmedStart* ahead, TickOutcome* outcome) {
-  ResetOutcome(TickDecision{TICK_NOTHING, nullptr}, outcome);
-  HandOverAhead(mainWindow, reading, ahead, outcome);
+  if (decision.action != TICK_NOTHING) ForgetArmedStart(ahead);
 }

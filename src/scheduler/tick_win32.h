@@ -15,30 +15,16 @@ struct ArmedStart {
 };
 void ForgetArmedStart(ArmedStart* ahead);
 
-// What a tick did with a request handed over ahead.
-enum PreArmStep {
-  PRE_ARM_STEP_NONE = 0,
-  PRE_ARM_STEP_HANDED_OVER,  // handed over now, for preArmEntry's window
-  PRE_ARM_STEP_FAILED,       // tried now and failed (preArmProblem, preArmRequest)
-  PRE_ARM_STEP_USED,         // this tick's start needed only the start command
-  PRE_ARM_STEP_DROPPED,      // no longer held (preArmFit says why)
-};
-
 // What one tick did, for the main window to show and tell.
 struct TickOutcome {
   TickAction action;
   ScheduleEntry* entry;  // the entry acted on; its list line may have changed
   StartProblem problem;
   RequestResult request;
-  char fileName[PATH_CAPACITY];  // the name a start handed over
-  // The request handed over ahead. A start that used it is a START like any
-  // other: entry, fileName and request say what went to the plug-in.
-  PreArmStep preArm;
-  ScheduleEntry* preArmEntry;  // the entry it was for; none when it was deleted
-  PreArmFit preArmFit;         // DROPPED: why
-  StartProblem preArmProblem;  // HANDED_OVER, FAILED: how the hand-over went
-  RequestResult preArmRequest;
-  char preArmFileName[PATH_CAPACITY];  // the name it handed (or would hand) over
+  // The name a start handed over. A start behind a request handed over ahead
+  // is a start like any other: entry, fileName and request say what went to
+  // the plug-in.
+  char fileName[PATH_CAPACITY];
 };
 
 // The clock, the millisecond counter and the plug-in's state, read once.
@@ -56,7 +42,7 @@ void CheckSchedules(HWND mainWindow, const TickReading& reading, ArmedStart* ahe
 // Between two ticks (PRE_ARM_AFTER_STOP_MS after a stop): only the hand-over
 // ahead, as a tick that starts nothing does it. Nothing is started, stopped
 // or confirmed here: that stays with the ticks.
-void CheckAhead(HWND mainWindow, const TickReading& reading, ArmedStart* ahead, TickOutcome* outcome);
+void CheckAhead(HWND mainWindow, const TickReading& reading, ArmedStart* ahead);
 
 // How far ahead of its second a request is handed over. Kept in a file of
 // its own: the benchmark builds the program with its own, handing nothing
