@@ -171,9 +171,8 @@ void HistoryAtStart(HWND dialog) {
 }
 
 void HistoryAtEnd() {
-  const ScheduleEntry* active = ActiveEntry(scheduleList);
-  if (active && active->recording) {
-    Tell(HISTORY_PROGRAM_ENDED, active, STR_HISTORY_STILL_RECORDING);
+  if (const ScheduleEntry* recording = RecordingEntry(scheduleList)) {
+    Tell(HISTORY_PROGRAM_ENDED, recording, STR_HISTORY_STILL_RECORDING);
   } else {
     Tell(HISTORY_PROGRAM_ENDED, nullptr, nullptr);
   }
@@ -211,8 +210,7 @@ void WatchWindows(const TickReading& reading) {
   state.haveReading = true;
   state.lastReadingSeconds = now;
 
-  const ScheduleEntry* active = ActiveEntry(scheduleList);
-  state.markedBefore = active && active->recording ? active : nullptr;
+  state.markedBefore = RecordingEntry(scheduleList);
   for (ScheduleEntry* entry = scheduleList; entry; entry = entry->next) {
     WindowNews news = WatchEntry(scheduleList, entry, reading);
     if (news.kind != HISTORY_NONE) TellReason(news.kind, entry, news.reason);
@@ -257,8 +255,6 @@ void HistoryOfTick(const TickReading& reading, const TickOutcome& outcome) {
 void ShowStatus(HWND dialog, const char* text) {
   if (!state.noticeShown) SetDlgItemTextA(dialog, IDC_MAIN_STATUS, text);
 }
-
-bool NoticeShown() { return state.noticeShown; }
 
 void ShowHistory() {
   state.noticeShown = false;

@@ -40,6 +40,5 @@ void HistoryOfTick(const TickReading& reading, const TickOutcome& outcome);
 // written) stays in it until the user opens the history; meanwhile other
 // status texts are not shown.
 void ShowStatus(HWND dialog, const char* text);
-bool NoticeShown();
 // Opens the history in the text viewer and takes the notice down.
 void ShowHistory();

@@ -301,8 +301,7 @@ void OnSecondTick(HWND dialog) {
   UpdateSaveButton(dialog);
   ShowPluginState(dialog, pluginWindow ? reading.plugin : PLUGIN_NONE);
   if (outcome.entry) UpdateScheduleLine(dialog, outcome.entry);
-  ScheduleEntry* active = ActiveEntry(scheduleList);
-  KeepAwakeWhileRecording(pluginWindow && active && active->recording && reading.plugin == PLUGIN_RECORDING);
+  KeepAwakeWhileRecording(pluginWindow && RecordingEntry(scheduleList) && reading.plugin == PLUGIN_RECORDING);
   // A window has begun: the next wake is for the one after it.
   if (outcome.action == TICK_CONFIRM || outcome.action == TICK_ADOPT) RearmWake();
   if (pluginWindow) HistoryOfTick(reading, outcome);
@@ -331,8 +330,8 @@ bool asleep = false;
 
 void OnSuspend(HWND dialog) {
   asleep = true;
-  ScheduleEntry* active = ActiveEntry(scheduleList);
-  if (active && active->recording) WriteHistory(HISTORY_SLEEP_WHILE_RECORDING, active, nullptr);
+  if (ScheduleEntry* recording = RecordingEntry(scheduleList))
+    WriteHistory(HISTORY_SLEEP_WHILE_RECORDING, recording, nullptr);
   SetTimer(dialog, TIMER_SECOND_TICK, kSuspendedTickPeriodMs, nullptr);
 }
 

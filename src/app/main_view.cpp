@@ -10,12 +10,10 @@ const char kEllipsis[] = "...";
 }  // namespace
 
 int FormatListLine(char* line, size_t capacity, const ScheduleEntry* entry) {
-  int32_t h1, m1, s1, h2, m2, s2;
-  SecondsToHms(entry->startSeconds, &h1, &m1, &s1);
-  SecondsToHms(entry->endSeconds, &h2, &m2, &s2);
+  char window[ENTRY_WINDOW_CAPACITY];
+  FormatEntryWindow(window, sizeof window, entry);
   const char* mark = entry->recording ? STR_MARK_RECORDING : STR_MARK_IDLE;
-  if (FormatText(line, capacity, "%02d:%02d:%02d - %02d:%02d:%02d %s %s", h1, m1, s1, h2, m2, s2, mark,
-                 entry->outputPattern))
+  if (FormatText(line, capacity, "%s %s %s", window, mark, entry->outputPattern))
     return 1;
   if (capacity <= sizeof kEllipsis) return 0;
   size_t keep = WholeCharPrefix(line, strlen(line), capacity - sizeof kEllipsis);

@@ -66,7 +66,6 @@ const char* HistoryReasonText(HistoryReason reason) {
 HistoryReason ReasonOfStart(StartProblem problem, RequestResult request) {
   switch (problem) {
     case START_PROBLEM_NONE: return REASON_NONE;
-    case START_NO_MEMORY: return REASON_NO_MEMORY;
     case START_NO_FOLDER: return REASON_NO_FOLDER;
     case START_NO_FREE_NAME: return REASON_NO_FREE_NAME;
     case START_NOT_CONFIRMED: return REASON_NOT_CONFIRMED;
@@ -98,10 +97,9 @@ int FormatHistoryLine(char* line, size_t capacity, const LocalTimeFields& when, 
   int whole = FormatText(scratch, sizeof scratch, "%04d-%02d-%02d %02d:%02d:%02d  %s", when.year, when.month, when.day,
                          when.hour, when.minute, when.second, HistoryEventText(kind));
   if (entry) {
-    int32_t h1, m1, s1, h2, m2, s2;
-    SecondsToHms(entry->startSeconds, &h1, &m1, &s1);
-    SecondsToHms(entry->endSeconds, &h2, &m2, &s2);
-    whole &= AppendFormat(scratch, sizeof scratch, "  %02d:%02d:%02d - %02d:%02d:%02d", h1, m1, s1, h2, m2, s2);
+    char window[ENTRY_WINDOW_CAPACITY];
+    FormatEntryWindow(window, sizeof window, entry);
+    whole &= AppendFormat(scratch, sizeof scratch, "  %s", window);
   }
   if (detail && detail[0] != '\0') whole &= AppendFormat(scratch, sizeof scratch, "  %s", detail);
   size_t length = strlen(scratch);

@@ -84,8 +84,7 @@ int ReadLastRunTime(LocalTimeFields* when) {
   SYSTEMTIME universal, local;
   if (!FileTimeToSystemTime(&data.ftLastWriteTime, &universal)) return 0;
   if (!SystemTimeToTzSpecificLocalTime(nullptr, &universal, &local)) return 0;
-  *when = LocalTimeFields{local.wYear,   local.wMonth,  local.wDay,    local.wDayOfWeek,
-                          local.wHour,   local.wMinute, local.wSecond, local.wMilliseconds};
+  *when = LocalTimeFieldsOf(local);
   return 1;
 }
 

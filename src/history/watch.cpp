@@ -68,7 +68,6 @@ int64_t WindowEnd(const ScheduleEntry* entry, int64_t opened) {
   return -1;
 }
 
-bool Active(const ScheduleEntry* entry) { return entry->recording || entry->run.starting; }
 
 void ClearWindowNotes(ScheduleEntry* entry) {
   entry->run.windowRecorded = 0;
@@ -147,7 +146,7 @@ int32_t SecondsSinceWindowOpened(const ScheduleEntry* entry, const LocalTimeFiel
 WindowNews WatchEntry(ScheduleEntry* list, ScheduleEntry* entry, const TickReading& reading) {
   const WindowNews nothing = {HISTORY_NONE, REASON_NONE};
   const bool due = EntryDueAt(entry, SecondsOfDay(reading.time), reading.time.dayOfWeek);
-  const bool open = due || Active(entry);
+  const bool open = due || EntryActive(entry);
   const bool wasOpen = entry->run.windowOpen != 0;
   entry->run.windowOpen = open ? 1 : 0;
   if (!open) {
@@ -160,7 +159,7 @@ WindowNews WatchEntry(ScheduleEntry* list, ScheduleEntry* entry, const TickReadi
   if (!wasOpen) ClearWindowNotes(entry);
   // A start still unconfirmed when the window runs out never recorded.
   if (!due && entry->run.starting && !entry->run.windowRecorded) entry->run.lastReason = REASON_NOT_CONFIRMED;
-  if (Active(entry) || entry->run.held || entry->run.windowRecorded) return nothing;
+  if (EntryActive(entry) || entry->run.held || entry->run.windowRecorded) return nothing;
   HistoryReason reason = ObservedReason(list, entry, reading.plugin);
   if (reason != REASON_NONE && NoteReason(entry, reason)) return WindowNews{HISTORY_NOT_STARTED, reason};
   return nothing;

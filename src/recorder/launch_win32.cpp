@@ -79,21 +79,18 @@ bool SearchFixedDrives(HWND owner, const char* name, LaunchWork* work) {
   return false;
 }
 
-// Starts the program at path with the prepared command line. The path is
-// given as the program to run, so nothing else is searched for or guessed
-// from the blanks in the line; a bare name is taken from the current
-// directory, where its existence was tested.
-bool StartProgram(const char* path, char* commandLine) { return StartProcessShown(path, commandLine, SW_SHOW); }
-
 // The path stored under the program's name, or the bare name (then it is
 // looked for in the current directory).
 void ReadStoredPath(const char* name, char* path) { ReadSettingOr(STR_SECTION_CONFIG, name, path, PATH_CAPACITY, name); }
 
 // Builds the command line in commandLine (COMMAND_LINE_CAPACITY bytes) and
 // starts the program. A line that cannot be built whole is not started cut.
+// The path is given as the program to run, so nothing else is searched for
+// or guessed from the blanks in the line; a bare name is taken from the
+// current directory, where its existence was tested.
 LaunchResult StartWithArguments(const char* path, const char* arguments, char* commandLine) {
   if (!BuildCommandLine(commandLine, COMMAND_LINE_CAPACITY, path, arguments)) return LAUNCH_LINE_TOO_LONG;
-  return StartProgram(path, commandLine) ? LAUNCH_STARTED : LAUNCH_FAILED;
+  return StartProcessShown(path, commandLine, SW_SHOW) ? LAUNCH_STARTED : LAUNCH_FAILED;
 }
 
 REGSAM ViewFlag(RegistryView view) {

@@ -30,6 +30,13 @@ void SecondsToHms(int32_t seconds, int32_t* hours, int32_t* minutes, int32_t* se
   *secs = seconds % 60;
 }
 
+void FormatEntryWindow(char* text, size_t capacity, const ScheduleEntry* entry) {
+  int32_t h1, m1, s1, h2, m2, s2;
+  SecondsToHms(entry->startSeconds, &h1, &m1, &s1);
+  SecondsToHms(entry->endSeconds, &h2, &m2, &s2);
+  FormatText(text, capacity, "%02d:%02d:%02d - %02d:%02d:%02d", h1, m1, s1, h2, m2, s2);
+}
+
 int ParseScheduleLine(char* line, ScheduleTimes* times, ScheduleEntry* entry) {
   char* parameters = SplitAtChar(line, '|');
   int32_t* n = times->numbers;

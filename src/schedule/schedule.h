@@ -53,6 +53,11 @@ int32_t SampleRateOf(const ScheduleEntry* entry);
 int32_t HmsToSeconds(int32_t hours, int32_t minutes, int32_t seconds);
 void SecondsToHms(int32_t seconds, int32_t* hours, int32_t* minutes, int32_t* secs);
 
+// The entry's window as the list and the history show it,
+// "hh:mm:ss - hh:mm:ss"; the capacity holds any pair of stored times.
+enum { ENTRY_WINDOW_CAPACITY = 48 };
+void FormatEntryWindow(char* text, size_t capacity, const ScheduleEntry* entry);
+
 // The six time numbers of a schedule line. A load keeps one of these for all
 // lines, so numbers a damaged line does not reach keep the previous line's.
 struct ScheduleTimes {

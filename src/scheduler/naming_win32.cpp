@@ -7,11 +7,15 @@
 #include "text/files_win32.h"
 #include "text/text.h"
 
+LocalTimeFields LocalTimeFieldsOf(const SYSTEMTIME& time) {
+  return LocalTimeFields{time.wYear, time.wMonth,  time.wDay,    time.wDayOfWeek,
+                         time.wHour, time.wMinute, time.wSecond, time.wMilliseconds};
+}
+
 LocalTimeFields LocalTimeNow() {
   SYSTEMTIME now;
   GetLocalTime(&now);
-  return LocalTimeFields{now.wYear,   now.wMonth,  now.wDay,    now.wDayOfWeek,
-                         now.wHour,   now.wMinute, now.wSecond, now.wMilliseconds};
+  return LocalTimeFieldsOf(now);
 }
 
 int ExpandFileNamePatternAt(char* output, const char* pattern, const char* weekdayNames, const LocalTimeFields& time) {

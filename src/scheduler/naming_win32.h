@@ -12,6 +12,8 @@ int ExpandFileNamePattern(char* output, const char* pattern, const char* weekday
 int ExpandFileNamePatternAt(char* output, const char* pattern, const char* weekdayNames, const LocalTimeFields& time);
 // The local clock, read once.
 LocalTimeFields LocalTimeNow();
+// The fields of a system time, as the local clock gives them.
+LocalTimeFields LocalTimeFieldsOf(const SYSTEMTIME& time);
 
 // Makes sure the directory part of path exists, creating missing levels from
 // the root outwards. Returns 1 when it exists afterwards (for a file right in

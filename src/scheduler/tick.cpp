@@ -271,10 +271,17 @@ void NoteStopped(ScheduleEntry* entry) {
   entry->run.retryPending = 0;
 }
 
+bool EntryActive(const ScheduleEntry* entry) { return entry->recording || entry->run.starting; }
+
 ScheduleEntry* ActiveEntry(ScheduleEntry* list) {
   for (ScheduleEntry* e = list; e; e = e->next)
-    if (e->recording || e->run.starting) return e;
+    if (EntryActive(e)) return e;
   return nullptr;
+}
+
+ScheduleEntry* RecordingEntry(ScheduleEntry* list) {
+  ScheduleEntry* active = ActiveEntry(list);
+  return active && active->recording ? active : nullptr;
 }
 
 ScheduleEntry* HoldActiveEntry(ScheduleEntry* list) {
@@ -288,6 +295,6 @@ ScheduleEntry* HoldActiveEntry(ScheduleEntry* list) {
 ScheduleEntry* ForgetRecordings(ScheduleEntry* list) {
   ScheduleEntry* active = ActiveEntry(list);
   for (ScheduleEntry* e = list; e; e = e->next)
-    if (e->recording || e->run.starting) NoteStopped(e);
+    if (EntryActive(e)) NoteStopped(e);
   return active;
 }

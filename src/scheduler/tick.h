@@ -68,7 +68,6 @@ enum StartTiming {
 // Why a start did not happen (the shell finds out; the history tells it).
 enum StartProblem {
   START_PROBLEM_NONE = 0,
-  START_NO_MEMORY,      // no room for the name
   START_NO_FOLDER,      // the folder could not be made
   START_NO_FREE_NAME,   // no unused name was left
   START_REQUEST_FAILED, // the plug-in did not take the request (see request)
@@ -210,5 +209,9 @@ ScheduleEntry* HoldActiveEntry(ScheduleEntry* list);
 // The plug-in went away: no recording of any entry can be known to run.
 // Returns the entry that was recording or starting, or none.
 ScheduleEntry* ForgetRecordings(ScheduleEntry* list);
+// Whether the entry records or its start is under way.
+bool EntryActive(const ScheduleEntry* entry);
 // The entry that is recording or starting, or none.
 ScheduleEntry* ActiveEntry(ScheduleEntry* list);
+// The entry whose recording the plug-in has confirmed (the marked one), or none.
+ScheduleEntry* RecordingEntry(ScheduleEntry* list);
