@@ -20,13 +20,9 @@ demo=$root/build/demo
 prefix=$root/build/wineprefix
 journal=$demo/standin-journal.txt
 wine_output=$demo/wine-output.txt
-export WINEPREFIX=$prefix
-export WINEARCH=win64
-export WINEDEBUG=-all
-export LC_ALL=ko_KR.UTF-8
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 # shellcheck source=wine-env.sh
 source scripts/wine-env.sh
+wine_export_env "$prefix"
 
 headless=0
 if [ -z "${DISPLAY:-}" ] || [ -n "${TAVELUND_PRIVATE_X:-}" ]; then

@@ -38,6 +38,17 @@ wine_alive() {
 # other process, which must not be taken for ours).
 wine_is_xvfb() { wine_alive "$1" && [ "$(cat "/proc/$1/comm" 2>/dev/null)" = Xvfb ]; }
 
+# wine_export_env PREFIX: the environment every Wine call of this project runs
+# in: the prefix, a 64-bit prefix, Wine quiet, code page 949 (Wine takes it
+# from LC_ALL's name), and no Mono, Gecko or menu entries.
+wine_export_env() {
+  export WINEPREFIX="$1"
+  export WINEARCH=win64
+  export WINEDEBUG=-all
+  export LC_ALL=ko_KR.UTF-8
+  export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+}
+
 # wine_check_loader: the 64-bit loader and server are there and the loader
 # starts; keeps its version in WINE_VERSION.
 wine_check_loader() {
