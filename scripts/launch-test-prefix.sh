@@ -17,13 +17,9 @@ drives=$(cd "$drives" && pwd)
 # The tests empty a drive only when it carries this mark.
 touch "$drives/d/.tavelund-test-drive" "$drives/e/.tavelund-test-drive"
 
-export WINEPREFIX="$prefix"
-export WINEARCH=win64
-export WINEDEBUG=-all
-export LC_ALL=ko_KR.UTF-8
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 # shellcheck source=wine-env.sh
 source "$here/wine-env.sh"
+wine_export_env "$prefix"
 
 # One display for all prefixes: the one of the shared prefix (its private
 # Xvfb, when asked for, is stopped with the others by stop-wine.sh).

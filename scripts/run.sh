@@ -20,13 +20,9 @@ demo=$root/build/demo
 prefix=$root/build/wineprefix
 journal=$demo/standin-journal.txt
 wine_output=$demo/wine-output.txt
-export WINEPREFIX=$prefix
-export WINEARCH=win64
-export WINEDEBUG=-all
-export LC_ALL=ko_KR.UTF-8
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 # shellcheck source=wine-env.sh
 source scripts/wine-env.sh
+wine_export_env "$prefix"
 
 headless=0
 if [ -z "${DISPLAY:-}" ] || [ -n "${TAVELUND_PRIVATE_X:-}" ]; then
@@ -146,12 +142,12 @@ program_ended() {
   say "Tavelund.exe ended $1 (exit $status; Wine's output: $wine_output)"
   exit 1
 }
-# wait_journal UNTIL PATTERN: waits until the stand-in's journal has a line
-# matching PATTERN; fails when the program ends first or UNTIL (epoch
-# seconds) passes.
+# wait_journal UNTIL PATTERN WHEN: waits until the stand-in's journal has a
+# line matching PATTERN; fails when UNTIL (epoch seconds) passes, and ends the
+# run when the program ends first, saying it ended WHEN (as sleep_until does).
 wait_journal() {
   while ! grep -qE "$2" "$journal" 2>/dev/null; do
-    wine_alive "$program_pid" || return 2
+    wine_alive "$program_pid" || program_ended "$3"
     [ "$(date +%s)" -lt "$1" ] || return 1
     sleep 0.5
   done
@@ -168,20 +164,14 @@ shot() {
 shots=()
 
 # The program is up when the player it starts on start-up is up.
-case_status=0
-wait_journal $((now + 30)) ' ready ' || case_status=$?
-[ $case_status -ne 2 ] || program_ended "before it started the player"
-[ $case_status -eq 0 ] || { say "the player was not started: standin-player.exe wrote no 'ready' to $journal within 30 s (Tavelund.exe runs)"; exit 1; }
+wait_journal $((now + 30)) ' ready ' "before it started the player" ||
+  { say "the player was not started: standin-player.exe wrote no 'ready' to $journal within 30 s (Tavelund.exe runs)"; exit 1; }
 echo "Tavelund.exe started the stand-in player."
 
-case_status=0
-wait_journal $((start + 10)) ' request ' || case_status=$?
-[ $case_status -ne 2 ] || program_ended "before the demo window opened"
-[ $case_status -eq 0 ] || { say "the plug-in got no recording request by $(show $((start + 10))): Tavelund.exe did not find it or did not start the demo window (last journal line: $(last_journal_line))"; exit 1; }
-case_status=0
-wait_journal $((start + 10)) ' start existed=' || case_status=$?
-[ $case_status -ne 2 ] || program_ended "before the recording started"
-[ $case_status -eq 0 ] || { say "the plug-in did not start recording by $(show $((start + 10))) (last journal line: $(last_journal_line))"; exit 1; }
+wait_journal $((start + 10)) ' request ' "before the demo window opened" ||
+  { say "the plug-in got no recording request by $(show $((start + 10))): Tavelund.exe did not find it or did not start the demo window (last journal line: $(last_journal_line))"; exit 1; }
+wait_journal $((start + 10)) ' start existed=' "before the recording started" ||
+  { say "the plug-in did not start recording by $(show $((start + 10))) (last journal line: $(last_journal_line))"; exit 1; }
 echo "Recording since $(sed -n 's/^\([0-9:.]*\) .* start existed=.*/\1/p' "$journal" | head -1)."
 
 sleep_until $((start + 8)) "during the recording"
@@ -190,10 +180,8 @@ convert "$demo/screenshot-recording.png" -crop 480x380+30+150 +repage "$demo/mai
   { say "the main window could not be cut out of $demo/screenshot-recording.png"; exit 1; }
 shots+=("$demo/main-window.png")
 
-case_status=0
-wait_journal $((end + 10)) ' stop bytes=' || case_status=$?
-[ $case_status -ne 2 ] || program_ended "before the recording stopped"
-[ $case_status -eq 0 ] || { say "the recording did not stop by $(show $((end + 10))) (last journal line: $(last_journal_line))"; exit 1; }
+wait_journal $((end + 10)) ' stop bytes=' "before the recording stopped" ||
+  { say "the recording did not stop by $(show $((end + 10))) (last journal line: $(last_journal_line))"; exit 1; }
 sleep_until $((end + 4)) "after the recording"
 shot "$demo/screenshot-done.png"
 

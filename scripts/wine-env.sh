@@ -34,6 +34,21 @@ wine_alive() {
   [ "${stat%% *}" != Z ]
 }
 
+# wine_is_xvfb PID: PID is a live Xvfb (a noted pid may since belong to some
+# other process, which must not be taken for ours).
+wine_is_xvfb() { wine_alive "$1" && [ "$(cat "/proc/$1/comm" 2>/dev/null)" = Xvfb ]; }
+
+# wine_export_env PREFIX: the environment every Wine call of this project runs
+# in: the prefix, a 64-bit prefix, Wine quiet, code page 949 (Wine takes it
+# from LC_ALL's name), and no Mono, Gecko or menu entries.
+wine_export_env() {
+  export WINEPREFIX="$1"
+  export WINEARCH=win64
+  export WINEDEBUG=-all
+  export LC_ALL=ko_KR.UTF-8
+  export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+}
+
 # wine_check_loader: the 64-bit loader and server are there and the loader
 # starts; keeps its version in WINE_VERSION.
 wine_check_loader() {
@@ -92,7 +107,7 @@ wine_display_running() {
   local num pid
   [ -f "$1/xvfb.display" ] && [ -f "$1/xvfb.pid" ] || return 1
   num=$(cat "$1/xvfb.display"); pid=$(cat "$1/xvfb.pid")
-  wine_alive "$pid" && [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = Xvfb ] && [ -e "/tmp/.X11-unix/X$num" ]
+  wine_is_xvfb "$pid" && [ -e "/tmp/.X11-unix/X$num" ]
 }
 
 # wine_ensure_display PREFIX: keeps DISPLAY, or starts (once) a private Xvfb
@@ -137,7 +152,7 @@ wine_stop_display() {
   local state=$1 pid
   [ -f "$state/xvfb.pid" ] || return 0
   pid=$(cat "$state/xvfb.pid")
-  if wine_alive "$pid" && [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = Xvfb ]; then
+  if wine_is_xvfb "$pid"; then
     kill "$pid" 2>/dev/null
     for _ in $(seq 100); do wine_alive "$pid" || break; sleep 0.05; done
     wine_alive "$pid" && kill -9 "$pid" 2>/dev/null && sleep 0.2
