@@ -32,9 +32,9 @@ target_link_libraries(tavelund_shell PUBLIC tavelund_core ${SYSTEM_LIBS})
 
 # Resources: an OBJECT library, so the templates reach every exe that links it.
 add_library(tavelund_resources OBJECT ${CMAKE_SOURCE_DIR}/resources/tavelund.rc)
-target_include_directories(tavelund_resources PRIVATE ${CMAKE_SOURCE_DIR}/resources)
+target_include_directories(tavelund_resources PRIVATE ${CMAKE_SOURCE_DIR}/resources ${TAVELUND_GENERATED})
 set_source_files_properties(${CMAKE_SOURCE_DIR}/resources/tavelund.rc PROPERTIES
-  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/ids.h;${CMAKE_SOURCE_DIR}/resources/tavelund.manifest;${CMAKE_SOURCE_DIR}/resources/tavelund.ico")
+  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/ids.h;${TAVELUND_GENERATED}/resources/version.h;${CMAKE_SOURCE_DIR}/resources/tavelund.manifest;${CMAKE_SOURCE_DIR}/resources/tavelund.ico")
 
 add_executable(Tavelund WIN32 ${CMAKE_SOURCE_DIR}/src/app/entry_win32.cpp $<TARGET_OBJECTS:tavelund_resources>)
 target_compile_options(Tavelund PRIVATE ${PRODUCT_FLAGS})
