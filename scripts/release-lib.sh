@@ -71,11 +71,11 @@ release_expected_versions() {
 }
 
 # release_compare WHAT A B: "PASS WHAT ..." when the two files are the same
-# bytes, else "FAIL WHAT ..." naming how many bytes differ and where the first
-# lies (in a program: the PE header's time stamp or checksum, when it is one
-# of those). Returns non-zero on FAIL.
+# bytes, else "FAIL WHAT ..." naming how many bytes differ and where: in a
+# program the PE header's time stamp and checksum by name, the rest by the
+# first offset. Returns non-zero on FAIL.
 release_compare() {
-  local what=$1 a=$2 b=$3 diff count first pe field=""
+  local what=$1 a=$2 b=$3 size_a size_b pe=-1 where
   if [ ! -f "$a" ] || [ ! -f "$b" ]; then
     echo "FAIL $what: not compared, $( [ -f "$a" ] && echo "$b" || echo "$a") is missing"
     return 1
@@ -84,20 +84,23 @@ release_compare() {
     echo "PASS $what: the same $(stat -c %s "$a") bytes from both builds"
     return 0
   fi
-  if [ "$(stat -c %s "$a")" != "$(stat -c %s "$b")" ]; then
-    echo "FAIL $what: the two builds differ in size ($(stat -c %s "$a") and $(stat -c %s "$b") bytes)"
+  size_a=$(stat -c %s "$a") size_b=$(stat -c %s "$b")
+  if [ "$size_a" != "$size_b" ]; then
+    echo "FAIL $what: the two builds differ in size ($size_a and $size_b bytes)"
     return 1
   fi
-  diff=$(cmp -l "$a" "$b")
-  count=$(grep -c '' <<<"$diff")
-  first=$(($(head -1 <<<"$diff" | awk '{print $1}') - 1))
-  # The PE header's offset is the little-endian number at 0x3c.
-  pe=$(od -An -t u4 -j 60 -N 4 "$a" 2>/dev/null | tr -d ' ')
-  if [ "$(head -c 2 "$a")" = MZ ] && [ -n "$pe" ]; then
-    if [ "$first" -ge $((pe + 8)) ] && [ "$first" -lt $((pe + 12)) ]; then field=" (the PE header's time stamp)"
-    elif [ "$first" -ge $((pe + 88)) ] && [ "$first" -lt $((pe + 92)) ]; then field=" (the PE checksum)"
-    fi
-  fi
-  printf 'FAIL %s: the two builds differ in %d bytes, the first at offset 0x%x%s\n' "$what" "$count" "$first" "$field"
+  # A program's PE header lies at the little-endian offset found at 0x3c.
+  [ "$(head -c 2 "$a")" = MZ ] && pe=$(od -An -t u4 -j 60 -N 4 "$a" | tr -d ' ')
+  where=$(cmp -l "$a" "$b" | awk -v pe="$pe" '
+    { o = $1 - 1; n++
+      if (pe >= 0 && o >= pe + 8 && o < pe + 12) stamp = 1
+      else if (pe >= 0 && o >= pe + 88 && o < pe + 92) sum = 1
+      else if (other == "") other = sprintf("0x%x", o) }
+    END { s = n " bytes:"
+          if (stamp) s = s " the PE header'"'"'s time stamp,"
+          if (sum) s = s " the PE checksum,"
+          if (other != "") s = s " contents from offset " other " on,"
+          print substr(s, 1, length(s) - 1) }')
+  echo "FAIL $what: the two builds differ in $where"
   return 1
 }
