@@ -25,6 +25,9 @@ entries=$(unzip -Z1 "$zip" 2>&1) || { fault "unzip cannot list it: $(head -1 <<<
 expected=$(printf '%s\n' "${RELEASE_ENTRIES[@]}")
 [ "$entries" = "$expected" ] || fault "holds $(tr '\n' ' ' <<<"$entries")instead of $(tr '\n' ' ' <<<"$expected")"
 
+# Extra fields would hold the packer's times, uids and gids.
+zipinfo -v "$zip" 2>/dev/null | grep -q 'length of extra field: *[1-9]' && fault "entries carry extra fields"
+
 unpacked=$(mktemp -d "${TMPDIR:-/tmp}/check-package.XXXXXX")
 trap 'rm -rf "$unpacked"' EXIT
 unzip -q "$zip" -d "$unpacked" || { fault "does not unpack"; exit 1; }
@@ -41,7 +44,7 @@ for program in "${RELEASE_PROGRAMS[@]}"; do
     versions=$(release_versions "$exe" "$tool" | paste -sd ' ' -)
     wanted=$(release_expected_versions "$version" | paste -sd ' ' -)
     [ "$versions" = "$wanted" ] ||
-      fault "$folder/Tavelund.exe's version resource says '${versions:-nothing}', the name says $version ('$wanted')"
+      fault "$folder/Tavelund.exe's version resource says '${versions:-nothing windres can read}', the name says $version ('$wanted')"
   fi
 done
 
