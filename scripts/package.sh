@@ -36,8 +36,14 @@ commit=$(git rev-parse --short=12 HEAD 2>/dev/null) || { say "not a git checkout
 SOURCE_DATE_EPOCH=$(git log -1 --format=%ct HEAD)
 export SOURCE_DATE_EPOCH
 
+# The work folder is emptied first: only one this script made before.
+if [ -d "$work" ] && [ -n "$(ls -A "$work")" ] && [ ! -f "$work/.package-work" ]; then
+  say "$work is not empty and was not made by package.sh: choose another --work folder"
+  exit 1
+fi
 rm -rf "$work"
 mkdir -p "$work/source" "$out"
+touch "$work/.package-work"
 git archive HEAD | tar -x -C "$work/source"
 for preset in win64 win32; do
   log=$work/$preset.log
