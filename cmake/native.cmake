@@ -37,7 +37,8 @@ if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
 endif()
 
 # The scripts' own decisions: which test tiers run on which machine, how a
-# tier's results are counted, and the one line a Wine helper prints when it
-# cannot set Wine up.
+# tier's results are counted, the one line a Wine helper prints when it
+# cannot set Wine up, and what the release package's check refuses.
 add_test(NAME scripts.tier_selection COMMAND ${CMAKE_SOURCE_DIR}/tests/scripts/tier_selection_test.sh)
 add_test(NAME scripts.wine_helpers COMMAND ${CMAKE_SOURCE_DIR}/tests/scripts/wine_helpers_test.sh)
+add_test(NAME scripts.package COMMAND ${CMAKE_SOURCE_DIR}/tests/scripts/package_test.sh)

@@ -8,7 +8,11 @@ set(WINE_PREFIX_DIR ${CMAKE_SOURCE_DIR}/build/wineprefix CACHE PATH "Wine prefix
 # wine-run says so when an x86 program fails where it cannot run.
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/scripts/wine-run --prefix ${WINE_PREFIX_DIR})
 
-set(PRODUCT_FLAGS ${TAVELUND_WARNINGS} -fno-exceptions -fno-rtti -ffunction-sections -fdata-sections)
+# The build folders stay out of the objects (a path the code names is taken
+# relative to the checkout or the build folder), so two checkouts of one
+# commit build the same program.
+set(PRODUCT_FLAGS ${TAVELUND_WARNINGS} -fno-exceptions -fno-rtti -ffunction-sections -fdata-sections
+    -ffile-prefix-map=${CMAKE_SOURCE_DIR}/= -ffile-prefix-map=${CMAKE_BINARY_DIR}/=)
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   # On x86 the unwind tables are GCC's own (Windows unwinds by frames there)
   # and nothing in the program throws: they would be a sixth of the exe.
@@ -19,6 +23,9 @@ set(SECURE_LINK -Wl,--dynamicbase -Wl,--nxcompat)
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   list(APPEND SECURE_LINK -Wl,--high-entropy-va)
 endif()
+# No link time in the PE header (it stays 0), so the program's bytes, its
+# checksum included, depend on the sources alone.
+set(REPRODUCIBLE_LINK -Wl,--no-insert-timestamp)
 set(SYSTEM_LIBS user32 gdi32 comctl32 shell32 advapi32 ole32 kernel32)
 
 add_library(tavelund_core STATIC ${CORE_SOURCES})
@@ -32,13 +39,13 @@ target_link_libraries(tavelund_shell PUBLIC tavelund_core ${SYSTEM_LIBS})
 
 # Resources: an OBJECT library, so the templates reach every exe that links it.
 add_library(tavelund_resources OBJECT ${CMAKE_SOURCE_DIR}/resources/tavelund.rc)
-target_include_directories(tavelund_resources PRIVATE ${CMAKE_SOURCE_DIR}/resources)
+target_include_directories(tavelund_resources PRIVATE ${CMAKE_SOURCE_DIR}/resources ${TAVELUND_GENERATED})
 set_source_files_properties(${CMAKE_SOURCE_DIR}/resources/tavelund.rc PROPERTIES
-  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/ids.h;${CMAKE_SOURCE_DIR}/resources/tavelund.manifest;${CMAKE_SOURCE_DIR}/resources/tavelund.ico")
+  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/ids.h;${TAVELUND_GENERATED}/resources/version.h;${CMAKE_SOURCE_DIR}/resources/tavelund.manifest;${CMAKE_SOURCE_DIR}/resources/tavelund.ico")
 
 add_executable(Tavelund WIN32 ${CMAKE_SOURCE_DIR}/src/app/entry_win32.cpp $<TARGET_OBJECTS:tavelund_resources>)
 target_compile_options(Tavelund PRIVATE ${PRODUCT_FLAGS})
-target_link_options(Tavelund PRIVATE ${STATIC_LINK} ${SECURE_LINK} -s -Wl,--gc-sections)
+target_link_options(Tavelund PRIVATE ${STATIC_LINK} ${SECURE_LINK} ${REPRODUCIBLE_LINK} -s -Wl,--gc-sections)
 target_link_libraries(Tavelund PRIVATE tavelund_shell)
 
 # The stand-in for the player and its recording plug-in.

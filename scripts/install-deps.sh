@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(mingw-w64 g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64 xvfb xdotool
           x11-apps imagemagick fonts-nanum fonts-wine cmake ninja-build googletest
-          clang libclang-rt-14-dev g++ locales)
+          clang libclang-rt-14-dev g++ locales zip unzip)
 
 missing=()
 for p in "${packages[@]}"; do

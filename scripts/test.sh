@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The test command: installs what is missing, builds the three configurations
 # (native core with sanitizers and fuzzers, Windows x86-64, Windows x86),
-# runs every test tier that can run on this machine and checks the shipped
-# program. Repeat runs reuse the builds and the Wine prefix.
+# runs every test tier that can run on this machine, checks the shipped
+# program and builds the release package twice to compare and check it.
+# Repeat runs reuse the builds and the Wine prefix.
 #
 #   scripts/test.sh          everything; ends with "N passed, M failed[, K skipped]"
 #   scripts/test.sh --plan   only print which tiers would run here and why
@@ -106,6 +107,19 @@ for check in "win64 x86_64-w64-mingw32-objdump" "win32 i686-w64-mingw32-objdump"
 done
 summary+=("binaries: ran 2 checks: $checks_passed passed, $checks_failed failed")
 passed=$((passed + checks_passed)) failed=$((failed + checks_failed))
+
+echo "== Release package: built twice in two folders, compared, checked"
+release_start=$SECONDS release_passed=0 release_failed=0
+while IFS= read -r line; do
+  echo "$line"
+  case "$line" in
+    PASS*) release_passed=$((release_passed + 1)) ;;
+    FAIL*) release_failed=$((release_failed + 1)); summary+=("release: $line") ;;
+  esac
+done < <(scripts/check-release.sh)
+[ $((release_passed + release_failed)) -gt 0 ] || { release_failed=1; summary+=("release: FAIL check-release.sh reported nothing"); }
+summary+=("release: ran $((release_passed + release_failed)) checks: $release_passed passed, $release_failed failed ($((SECONDS - release_start)) s)")
+passed=$((passed + release_passed)) failed=$((failed + release_failed))
 
 echo "== Binary sizes"
 for arch in win64 win32; do

@@ -9,6 +9,7 @@
 #include "recorder/plugin_win32.h"
 #include "resources/ids.h"
 #include "resources/strings.h"
+#include "resources/version.h"
 #include "schedule/schedule_win32.h"
 #include "schedule/settings_win32.h"
 #include "scheduler/naming_win32.h"
@@ -163,7 +164,8 @@ void HistoryAtStart(HWND dialog) {
     FormatMissedNotice(notice, sizeof notice, missed.total);
     ShowNotice(notice);
   }
-  Tell(HISTORY_PROGRAM_STARTED, nullptr, nullptr);
+  // The start names the version, so the history tells which program recorded.
+  Tell(HISTORY_PROGRAM_STARTED, nullptr, TAVELUND_NAME_AND_VERSION);
   TellPassedWindows(missed, REASON_PROGRAM_NOT_RUNNING);
   state.haveReading = true;
   state.lastReadingSeconds = LocalSecondsOf(now);

@@ -16,6 +16,7 @@
 #include "recorder/plugin_contract.h"
 #include "resources/ids.h"
 #include "resources/strings.h"
+#include "resources/version.h"
 
 namespace {
 
@@ -292,7 +293,7 @@ TEST(MissedWhileNotRunning, EachWindowIsToldOnceWithANoticeThatStaysUntilTheHist
     // The start is told before what it found.
     std::vector<std::string> lines = HistoryLines(dir);
     ASSERT_GE(lines.size(), 3u);
-    EXPECT_EQ(HistoryBody(lines[1]), STR_HISTORY_PROGRAM_STARTED);
+    EXPECT_EQ(HistoryBody(lines[1]), STR_HISTORY_PROGRAM_STARTED "  " TAVELUND_NAME_AND_VERSION);
     EXPECT_EQ(lines[2], missed[0]);
 
     // The search for the plug-in does not take the notice down.
