@@ -16,12 +16,12 @@ namespace {
 // A copy of Tavelund.exe in its own folder with settings that keep the
 // start-up launch harmless: the stored "player" is an existing text file,
 // which does not start, so there is no player and no drive search.
-std::string PrepareCopy(const std::string& dir) {
+std::string PrepareCopy(const std::string& dir, const std::string& extraSettings = "") {
   std::string exe = dir + "Tavelund.exe";
   EXPECT_TRUE(CopyFileA(BuiltProgram("Tavelund.exe").c_str(), exe.c_str(), FALSE));
   std::string notAPlayer = dir + "not-a-player.txt";
   WriteFileBytes(notAPlayer, "x");
-  WriteFileBytes(dir + "Tavelund.INI", "[Config]\r\nWINAMP.EXE=" + notAPlayer + "\r\n");
+  WriteFileBytes(dir + "Tavelund.INI", "[Config]\r\nWINAMP.EXE=" + notAPlayer + "\r\n" + extraSettings);
   return exe;
 }
 
@@ -52,6 +52,67 @@ TEST(SingleInstance, SecondStartActivatesTheFirstAndEndsWithZero) {
   int count = 0;
   for (HWND w : TopLevelWindows()) count += ClassNameOf(w) == STR_MAIN_CLASS ? 1 : 0;
   EXPECT_EQ(count, 1);
+  });
+}
+
+std::string StoredPlacement(const std::string& dir) {
+  char value[80] = "";
+  GetPrivateProfileStringA(STR_SECTION_DLGPOS, "Tavelund", "", value, sizeof value, (dir + "Tavelund.INI").c_str());
+  return value;
+}
+
+// Started at sign-in (the switch) or from a shortcut set to run minimised, the
+// window comes up minimised behind the user's work; a start at sign-in while
+// a copy runs leaves that copy alone; the remembered place is neither lost
+// nor written over.
+TEST(MinimisedStart, StaysOutOfTheWayAndComesBackAtItsRememberedPlace) {
+  RunIsolated("minimised", [](const PrivateDesktop& desktop) {
+  std::string dir = NewTempDir("minimised");
+  const std::string placement = "120 90 520 440";
+  std::string exe = PrepareCopy(dir, "[DlgPos]\r\nTavelund=" + placement + "\r\n");
+  HWND work = CreateWindowExA(0, "STATIC", "work", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 300, 300, 300, 200, nullptr,
+                              nullptr, nullptr, nullptr);
+  ASSERT_NE(work, nullptr);
+  SetForegroundWindow(work);
+  ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == work; }));
+
+  for (bool bySwitch : {true, false}) {
+    SCOPED_TRACE(bySwitch ? "started with /min" : "started from a minimised shortcut");
+    ProcessGuard first(bySwitch ? desktop.Start(exe, {"-x", "/min"}, dir) : desktop.Start(exe, {}, dir, SW_SHOWMINIMIZED));
+    HWND window = WaitForWindow([&] {
+      HWND w = MainWindowOf(first.pid());
+      return w != nullptr && IsWindowVisible(w) ? w : nullptr;
+    });
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(IsIconic(window));
+    // Its start-up (the player launch among it) has run by the time it answers.
+    SendMessageA(window, WM_NULL, 0, 0);
+    EXPECT_EQ(GetForegroundWindow(), work);
+    EXPECT_EQ(StoredPlacement(dir), placement);
+
+    if (bySwitch) {
+      ProcessGuard second(desktop.Start(exe, {"/MIN"}, dir));
+      DWORD code = 99;
+      ASSERT_TRUE(WaitForExit(second.info(), kWaitMs, &code));
+      EXPECT_EQ(code, 0u);
+      EXPECT_TRUE(IsIconic(window));
+      EXPECT_EQ(GetForegroundWindow(), work);
+    } else {
+      ShowWindow(window, SW_RESTORE);
+      ASSERT_TRUE(WaitFor([&] { return !IsIconic(window); }));
+      RECT r;
+      GetWindowRect(window, &r);
+      EXPECT_EQ(std::to_string(r.left) + " " + std::to_string(r.top) + " " + std::to_string(r.right - r.left) + " " +
+                    std::to_string(r.bottom - r.top),
+                placement);
+    }
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    DWORD code = 99;
+    ASSERT_TRUE(WaitForExit(first.info(), kWaitMs, &code));
+    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(StoredPlacement(dir), placement);
+  }
+  DestroyWindow(work);
   });
 }
 

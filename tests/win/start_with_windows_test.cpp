@@ -20,6 +20,7 @@ using namespace winsupport;
 namespace {
 
 const char kAbsent[] = "<absent>";
+const char kTestsKey[] = "Software\\Tavelund-tests";
 
 // A key of the test's own stands in for the Run key: Wine starts whatever
 // the prefix's own Run key holds each time the prefix starts.
@@ -28,7 +29,7 @@ class StartWithWindows : public MainDialogTest {
   StartWithWindows() : MainDialogTest("autostart") {}
   void SetUp() override {
     MainDialogTest::SetUp();
-    key_ = "Software\\Tavelund-tests\\Run-" + std::to_string(GetCurrentProcessId());
+    key_ = std::string(kTestsKey) + "\\Run-" + std::to_string(GetCurrentProcessId());
     RegDeleteTreeA(HKEY_CURRENT_USER, key_.c_str());
     runKeyPath = key_.c_str();
     char path[MAX_PATH];
@@ -42,6 +43,7 @@ class StartWithWindows : public MainDialogTest {
     MainDialogTest::TearDown();
     Lock(false);
     RegDeleteTreeA(HKEY_CURRENT_USER, key_.c_str());
+    RegDeleteKeyA(HKEY_CURRENT_USER, kTestsKey);  // once no other run's key is left in it
     runKeyPath = STR_RUN_KEY;
   }
 
@@ -122,6 +124,7 @@ TEST_F(StartWithWindows, TheItemFollowsTheHistoryItemAndItsMarkFollowsTheKey) {
 }
 
 TEST_F(StartWithWindows, ChoosingWritesOrRemovesOnlyTheProgramsValue) {
+  MessageBoxAnswerer answers({IDOK});
   Choose();
   EXPECT_EQ(Value(STR_RUN_VALUE_NAME), ours_);
   EXPECT_TRUE(Marked());
@@ -135,6 +138,7 @@ TEST_F(StartWithWindows, ChoosingWritesOrRemovesOnlyTheProgramsValue) {
   EXPECT_EQ(Value("Other"), "C:\\Other\\other.exe");
   EXPECT_EQ(Told(STR_HISTORY_START_WITH_WINDOWS_ON), 2u);
   EXPECT_EQ(Told(STR_HISTORY_START_WITH_WINDOWS_OFF), 1u);
+  EXPECT_TRUE(answers.seen().empty());
 }
 
 TEST_F(StartWithWindows, ARefusedChangeIsToldAndTheMarkStays) {
