@@ -6,6 +6,21 @@
 namespace {
 // A name character is a byte from 33 to 127 when read as a signed char.
 bool IsNameChar(char c) { return static_cast<signed char>(c) > ' '; }
+
+// The switch's bytes are plain ASCII and its first one is no lead byte, so
+// the letters behind it are never trail bytes: folding them is safe.
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// "/min" or "-min", the letters in any case.
+bool IsSwitchWord(const char* word, size_t length) {
+  const char kSwitch[] = STR_MINIMISED_SWITCH;
+  if (length != sizeof kSwitch - 1 || (word[0] != '/' && word[0] != '-')) return false;
+  for (size_t i = 1; i < length; ++i)
+    if (LowerAscii(word[i]) != kSwitch[i]) return false;
+  return true;
+}
+
+bool IsWordBreak(char c) { return static_cast<unsigned char>(c) <= ' '; }
 }  // namespace
 
 const char* CommandTail(const char* commandLine) {
@@ -25,23 +40,6 @@ int DeriveSettingsPath(char* settingsPath, size_t capacity, const char* modulePa
   if (!CopyText(settingsPath, capacity, modulePath)) return 0;
   return ReplaceExtension(settingsPath, capacity, "INI");
 }
-
-namespace {
-// The switch's bytes are plain ASCII and its first one is no lead byte, so
-// the letters behind it are never trail bytes: folding them is safe.
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-// "/min" or "-min", the letters in any case.
-bool IsSwitchWord(const char* word, size_t length) {
-  const char kSwitch[] = STR_MINIMISED_SWITCH;
-  if (length != sizeof kSwitch - 1 || (word[0] != '/' && word[0] != '-')) return false;
-  for (size_t i = 1; i < length; ++i)
-    if (LowerAscii(word[i]) != kSwitch[i]) return false;
-  return true;
-}
-
-bool IsWordBreak(char c) { return static_cast<unsigned char>(c) <= ' '; }
-}  // namespace
 
 bool HasMinimisedSwitch(const char* tail) {
   const char* p = tail;
