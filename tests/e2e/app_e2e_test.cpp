@@ -55,12 +55,6 @@ TEST(SingleInstance, SecondStartActivatesTheFirstAndEndsWithZero) {
   });
 }
 
-std::string StoredPlacement(const std::string& dir) {
-  char value[80] = "";
-  GetPrivateProfileStringA(STR_SECTION_DLGPOS, "Tavelund", "", value, sizeof value, (dir + "Tavelund.INI").c_str());
-  return value;
-}
-
 // Started at sign-in (the switch) or from a shortcut set to run minimised, the
 // window comes up minimised behind the user's work; a start at sign-in while
 // a copy runs leaves that copy alone; the remembered place is neither lost
@@ -68,14 +62,17 @@ std::string StoredPlacement(const std::string& dir) {
 TEST(MinimisedStart, StaysOutOfTheWayAndComesBackAtItsRememberedPlace) {
   RunIsolated("minimised", [](const PrivateDesktop& desktop) {
   std::string dir = NewTempDir("minimised");
-  const std::string placement = "120 90 520 440";
-  std::string exe = PrepareCopy(dir, "[DlgPos]\r\nTavelund=" + placement + "\r\n");
+  const std::string placed = "120 90 520 440";
+  std::string exe = PrepareCopy(dir, "[DlgPos]\r\nTavelund=" + placed + "\r\n");
+  auto placement = [&] {
+    char value[80] = "";
+    GetPrivateProfileStringA(STR_SECTION_DLGPOS, "Tavelund", "", value, sizeof value, (dir + "Tavelund.INI").c_str());
+    return std::string(value);
+  };
   HWND work = CreateWindowExA(0, "STATIC", "work", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 300, 300, 300, 200, nullptr,
                               nullptr, nullptr, nullptr);
-  ASSERT_NE(work, nullptr);
   SetForegroundWindow(work);
   ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == work; }));
-
   for (bool bySwitch : {true, false}) {
     SCOPED_TRACE(bySwitch ? "started with /min" : "started from a minimised shortcut");
     ProcessGuard first(bySwitch ? desktop.Start(exe, {"-x", "/min"}, dir) : desktop.Start(exe, {}, dir, SW_SHOWMINIMIZED));
@@ -84,12 +81,10 @@ TEST(MinimisedStart, StaysOutOfTheWayAndComesBackAtItsRememberedPlace) {
       return w != nullptr && IsWindowVisible(w) ? w : nullptr;
     });
     ASSERT_NE(window, nullptr);
+    SendMessageA(window, WM_NULL, 0, 0);  // its start-up has run once it answers
     EXPECT_TRUE(IsIconic(window));
-    // Its start-up (the player launch among it) has run by the time it answers.
-    SendMessageA(window, WM_NULL, 0, 0);
     EXPECT_EQ(GetForegroundWindow(), work);
-    EXPECT_EQ(StoredPlacement(dir), placement);
-
+    EXPECT_EQ(placement(), placed);
     if (bySwitch) {
       ProcessGuard second(desktop.Start(exe, {"/MIN"}, dir));
       DWORD code = 99;
@@ -99,18 +94,16 @@ TEST(MinimisedStart, StaysOutOfTheWayAndComesBackAtItsRememberedPlace) {
       EXPECT_EQ(GetForegroundWindow(), work);
     } else {
       ShowWindow(window, SW_RESTORE);
-      ASSERT_TRUE(WaitFor([&] { return !IsIconic(window); }));
       RECT r;
-      GetWindowRect(window, &r);
-      EXPECT_EQ(std::to_string(r.left) + " " + std::to_string(r.top) + " " + std::to_string(r.right - r.left) + " " +
-                    std::to_string(r.bottom - r.top),
-                placement);
+      EXPECT_TRUE(WaitFor([&] { return GetWindowRect(window, &r) && r.left == 120 && r.top == 90; }));
+      EXPECT_EQ(r.right - r.left, 520);
+      EXPECT_EQ(r.bottom - r.top, 440);
     }
     PostMessageA(window, WM_CLOSE, 0, 0);
     DWORD code = 99;
     ASSERT_TRUE(WaitForExit(first.info(), kWaitMs, &code));
     EXPECT_EQ(code, 0u);
-    EXPECT_EQ(StoredPlacement(dir), placement);
+    EXPECT_EQ(placement(), placed);
   }
   DestroyWindow(work);
   });

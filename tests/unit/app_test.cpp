@@ -3,6 +3,7 @@
 #include <cstring>
 #include <strings.h>
 #include <string>
+#include <utility>
 
 #include "app/main_view.h"
 #include "app/startup.h"
@@ -20,54 +21,37 @@ TEST(CommandTail, SkipsTheProgramName) {
   EXPECT_STREQ(CommandTail("prog \xB3\xEC\xC0\xBD x"), "x");
 }
 
-TEST(MinimisedStart, TheSwitchIsAWordOfItsOwnInAnyCase) {
-  for (const char* tail : {"/min", "-min", "/MIN", "-Min", "x /min", "/min y", "a\t/mIn\tb", "/max -min"})
-    EXPECT_TRUE(HasMinimisedSwitch(tail)) << tail;
-  for (const char* tail : {"", "min", "/mini", "/mi", "x/min", "\"/min\"", "//min", "/min,", "\xB3\xEC/min", "--min"})
-    EXPECT_FALSE(HasMinimisedSwitch(tail)) << tail;
-}
+const int kShowNormal = 1;  // SW_SHOWNORMAL
 
-TEST(MinimisedStart, TheSwitchOrAMinimisedShortcutShowsTheWindowWithoutTheFocus) {
-  // Show commands: 1 normal, 2 minimised, 3 maximised, 6 minimise, 7 minimised
-  // without activation, 10 default, 11 force minimise.
+TEST(MinimisedStart, TheSwitchAsAWordOfItsOwnOrAMinimisedShortcutShowsTheWindowWithoutTheFocus) {
+  for (const char* tail : {"/min", "-MIN", "x\t/mIn y", "/max -min"})
+    EXPECT_EQ(StartShowCommand(tail, kShowNormal), SHOW_MINIMISED_NO_ACTIVE) << tail;
+  for (const char* tail : {"", "min", "/mini", "x/min", "\"/min\"", "--min", "\xB3\xEC/min"})
+    EXPECT_EQ(StartShowCommand(tail, kShowNormal), kShowNormal) << tail;
   for (int shown : {SHOW_MINIMISED, SHOW_MINIMISE, SHOW_MINIMISED_NO_ACTIVE, SHOW_FORCE_MINIMISE})
-    EXPECT_EQ(StartShowCommand("", shown), SHOW_MINIMISED_NO_ACTIVE) << shown;
-  for (int shown : {1, 3, 10}) {
-    EXPECT_EQ(StartShowCommand("-x", shown), shown);
-    EXPECT_EQ(StartShowCommand("-x /min", shown), SHOW_MINIMISED_NO_ACTIVE);
-  }
+    EXPECT_EQ(StartShowCommand("-x", shown), SHOW_MINIMISED_NO_ACTIVE) << shown;
 }
 
 bool SameAsciiPath(const char* first, const char* second) { return strcasecmp(first, second) == 0; }
 
-TEST(RunValue, QuotesThePathAndAddsTheSwitch) {
+TEST(RunValue, StartsThisProgramOnlyFromItsQuotedPathWithTheSwitch) {
   char value[RUN_VALUE_CAPACITY];
-  ASSERT_EQ(BuildRunValue(value, sizeof value, "C:\\Rec Tools\\\xB3\xEC\xC0\xBD\\Tavelund.exe"), 1);
-  EXPECT_STREQ(value, "\"C:\\Rec Tools\\\xB3\xEC\xC0\xBD\\Tavelund.exe\" /min");
-  std::string longest(259, 'p');
-  EXPECT_EQ(BuildRunValue(value, sizeof value, longest.c_str()), 1);
-  EXPECT_TRUE(StartsProgramMinimised(value, longest.c_str(), SameAsciiPath));
-}
-
-TEST(RunValue, CountsOnlyAQuotedPathOfThisProgramWithTheSwitch) {
-  const char* self = "C:\\Rec\\Tavelund.exe";
-  struct Case {
-    const char* value;
-    bool ours;
-  } cases[] = {
-      {"\"C:\\Rec\\Tavelund.exe\" /min", true},
-      {"\"c:\\rec\\TAVELUND.EXE\"  -MIN", true},  // the path as the comparison handed in sees it
-      {"\"C:\\Rec\\Tavelund.exe\" -x /min", true},
-      {"\"C:\\Rec\\Tavelund.exe\"/min", true},  // the tail needs no blank after the quote
+  EXPECT_EQ(BuildRunValue(value, sizeof value, std::string(259, 'p').c_str()), 1);
+  ASSERT_EQ(BuildRunValue(value, sizeof value, "C:\\Rec\\Tavelund.exe"), 1);
+  EXPECT_STREQ(value, "\"C:\\Rec\\Tavelund.exe\" /min");
+  const std::pair<const char*, bool> cases[] = {
+      {value, true},
+      {"\"c:\\rec\\TAVELUND.EXE\" -x -MIN", true},  // the path as the comparison handed in sees it
+      {"\"C:\\Rec\\Tavelund.exe\"/min", true},      // the tail needs no blank after the quote
       {"\"C:\\Rec\\Tavelund.exe\"", false},
       {"\"C:\\Rec\\Tavelund.exe\" /minimised", false},
       {"C:\\Rec\\Tavelund.exe /min", false},
       {"\"D:\\Old\\Tavelund.exe\" /min", false},
       {"\"C:\\Rec\\Tavelund.exe /min", false},
       {"\"\" /min", false},
-      {"", false},
   };
-  for (const Case& c : cases) EXPECT_EQ(StartsProgramMinimised(c.value, self, SameAsciiPath), c.ours) << c.value;
+  for (const auto& c : cases)
+    EXPECT_EQ(StartsProgramMinimised(c.first, "C:\\Rec\\Tavelund.exe", SameAsciiPath), c.second) << c.first;
 }
 
 std::string SettingsFor(const char* module, size_t capacity = 300) {
