@@ -24,9 +24,10 @@
 #define IDC_MAIN_SAVE 109
 #define IDC_MAIN_STATUS 110
 
-// Main dialog: the item added to its system menu (a system command id:
+// Main dialog: the items added to its system menu (system command ids:
 // below 0xF000, low four bits clear)
 #define IDM_SHOW_HISTORY 0x0110
+#define IDM_START_WITH_WINDOWS 0x0120
 
 // Main dialog timers
 #define TIMER_PLUGIN_SEARCH 1

@@ -11,6 +11,9 @@ AppState app = {nullptr, 0, 255, {}, {}, {}};
 
 namespace {
 const int kDialogWindowExtra = DLGWINDOWEXTRA;
+static_assert(SHOW_MINIMISED == SW_SHOWMINIMIZED && SHOW_MINIMISE == SW_MINIMIZE &&
+                  SHOW_MINIMISED_NO_ACTIVE == SW_SHOWMINNOACTIVE && SHOW_FORCE_MINIMISE == SW_FORCEMINIMIZE,
+              "the start's show commands are the platform's");
 
 int RunMessageLoop(HWND dialog) {
   MSG message;
@@ -44,12 +47,16 @@ int RegisterMainClass(HINSTANCE instance) {
   return GetLastError() == ERROR_CLASS_ALREADY_EXISTS ? 1 : 0;
 }
 
-int TavelundMain(HINSTANCE instance, const char* /*commandTail*/, int showCommand) {
+int TavelundMain(HINSTANCE instance, const char* commandTail, int showCommand) {
   app.instance = instance;
   HWND running = FindWindowA(STR_MAIN_CLASS, nullptr);
   if (running) {
-    ShowWindow(running, SW_SHOWNORMAL);
-    SetForegroundWindow(running);
+    // A start at sign-in finds the copy running and leaves it where it is;
+    // a person starting the program again wants to see it.
+    if (!HasMinimisedSwitch(commandTail)) {
+      ShowWindow(running, SW_SHOWNORMAL);
+      SetForegroundWindow(running);
+    }
     return 0;
   }
   sizePropertyAtom = AddAtomA(STR_SIZE_PROPERTY);
@@ -64,7 +71,8 @@ int TavelundMain(HINSTANCE instance, const char* /*commandTail*/, int showComman
   int exitCode = 0;
   HWND dialog = CreateMainDialog(instance);
   if (dialog) {
-    ShowWindow(dialog, showCommand);
+    // Minimised it stays out of the way: it takes the focus from nobody.
+    ShowWindow(dialog, StartShowCommand(commandTail, showCommand));
     UpdateWindow(dialog);
     exitCode = RunMessageLoop(dialog);
   }

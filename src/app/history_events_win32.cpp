@@ -197,6 +197,10 @@ void HistoryUserStopped(ScheduleEntry* held, bool marked) {
   if (state.pendingEntry == held) state.pendingEntry = nullptr;
 }
 
+void HistoryStartWithWindows(bool on) {
+  Tell(on ? HISTORY_START_WITH_WINDOWS_ON : HISTORY_START_WITH_WINDOWS_OFF, nullptr, nullptr);
+}
+
 void NotePlayerLaunched() {
   state.playerLaunched = true;
   state.playerLaunchedAtMs = GetTickCount();

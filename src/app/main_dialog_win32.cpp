@@ -1,6 +1,7 @@
 #include "app/main_dialog_win32.h"
 
 #include "app/app_win32.h"
+#include "app/autostart_win32.h"
 #include "app/history_events_win32.h"
 #include "app/main_view.h"
 #include "app/power.h"
@@ -260,11 +261,43 @@ void OnShowHistory(HWND dialog) {
   ShowConnectionStatus(dialog);
 }
 
-void AddHistoryMenuItem(HWND dialog) {
+// Choosing the item turns the start with Windows the other way from what the
+// registry holds now. A change Windows refuses is told, and the mark, read
+// afresh each time the menu opens, stays as it was.
+void OnToggleStartWithWindows(HWND dialog) {
+  const bool on = !StartsWithWindows();
+  DWORD error = SetStartWithWindows(on);
+  if (error == ERROR_SUCCESS) {
+    HistoryStartWithWindows(on);
+    return;
+  }
+  char text[sizeof STR_START_WITH_WINDOWS_OFF_FAILED + 16];
+  FormatText(text, sizeof text, on ? STR_START_WITH_WINDOWS_ON_FAILED : STR_START_WITH_WINDOWS_OFF_FAILED,
+             static_cast<unsigned>(error));
+  ShowMessage(dialog, text, MB_OK);
+}
+
+BOOL OnSysCommand(HWND dialog, WPARAM command) {
+  switch (command & 0xFFF0) {
+    case IDM_SHOW_HISTORY: OnShowHistory(dialog); return TRUE;
+    case IDM_START_WITH_WINDOWS: OnToggleStartWithWindows(dialog); return TRUE;
+    default: return FALSE;
+  }
+}
+
+// The key can change outside the program: the mark is read as the menu opens.
+void OnInitMenuPopup(HWND dialog, bool systemMenu) {
+  if (!systemMenu) return;
+  CheckMenuItem(GetSystemMenu(dialog, FALSE), IDM_START_WITH_WINDOWS,
+                MF_BYCOMMAND | (StartsWithWindows() ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void AddSystemMenuItems(HWND dialog) {
   HMENU menu = GetSystemMenu(dialog, FALSE);
   if (!menu) return;
   AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
   AppendMenuA(menu, MF_STRING, IDM_SHOW_HISTORY, STR_MENU_SHOW_HISTORY);
+  AppendMenuA(menu, MF_STRING, IDM_START_WITH_WINDOWS, STR_MENU_START_WITH_WINDOWS);
 }
 
 // ---- The one-second tick ----
@@ -380,7 +413,7 @@ void OnTimer(HWND dialog, UINT_PTR id) {
 
 BOOL OnInitDialog(HWND dialog) {
   SubclassScheduleList(dialog);
-  AddHistoryMenuItem(dialog);
+  AddSystemMenuItems(dialog);
   LoadSchedules();
   RefreshScheduleList(dialog);
   // The history says when the program last ran: read before this run writes to it.
@@ -456,10 +489,8 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     case WM_COMMAND: OnCommand(dialog, LOWORD(wParam), HIWORD(wParam)); return TRUE;
     case WM_TIMER: OnTimer(dialog, wParam); return FALSE;
     case WM_CLOSE: PostCommand(dialog, IDC_MAIN_EXIT); return TRUE;
-    case WM_SYSCOMMAND:
-      if ((wParam & 0xFFF0) != IDM_SHOW_HISTORY) return FALSE;
-      OnShowHistory(dialog);
-      return TRUE;
+    case WM_SYSCOMMAND: return OnSysCommand(dialog, wParam);
+    case WM_INITMENUPOPUP: OnInitMenuPopup(dialog, HIWORD(lParam) != 0); return FALSE;
     case WM_DESTROY: OnDestroy(); return FALSE;
     case WM_POWERBROADCAST: OnPowerBroadcast(dialog, wParam); return TRUE;
     case WM_TIMECHANGE: OnTimeChange(dialog); return FALSE;

@@ -24,6 +24,8 @@ const char* const kEventTexts[] = {
     STR_HISTORY_WOKE,
     STR_HISTORY_CLOCK_CHANGED,
     STR_HISTORY_SLEEP_WHILE_RECORDING,
+    STR_HISTORY_START_WITH_WINDOWS_ON,
+    STR_HISTORY_START_WITH_WINDOWS_OFF,
 };
 static_assert(sizeof kEventTexts / sizeof kEventTexts[0] == HISTORY_EVENT_COUNT, "one text per event");
 

@@ -31,6 +31,8 @@ enum HistoryEvent {
   HISTORY_WOKE,                // the computer came back from sleep
   HISTORY_CLOCK_CHANGED,       // the clock was set (detail: by how much)
   HISTORY_SLEEP_WHILE_RECORDING,
+  HISTORY_START_WITH_WINDOWS_ON,   // the user turned the start at sign-in on
+  HISTORY_START_WITH_WINDOWS_OFF,  // ... or off
   HISTORY_EVENT_COUNT
 };
 

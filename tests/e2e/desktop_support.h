@@ -53,9 +53,11 @@ class PrivateDesktop {
     return attached;
   }
 
-  // Starts exePath on this desktop (the arguments quoted as needed).
+  // Starts exePath on this desktop (the arguments quoted as needed), with the
+  // start-up information's show command when one is given (as a shortcut's
+  // "Run" setting hands it on).
   PROCESS_INFORMATION Start(const std::string& exePath, const std::vector<std::string>& args,
-                            const std::string& workDir = "") const {
+                            const std::string& workDir = "", int showCommand = -1) const {
     std::string commandLine = QuoteArgument(exePath);
     for (const std::string& arg : args) commandLine += " " + QuoteArgument(arg);
     std::vector<char> writable(commandLine.begin(), commandLine.end());
@@ -65,6 +67,10 @@ class PrivateDesktop {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     startup.lpDesktop = desktopName.data();
+    if (showCommand >= 0) {
+      startup.dwFlags |= STARTF_USESHOWWINDOW;
+      startup.wShowWindow = static_cast<WORD>(showCommand);
+    }
     PROCESS_INFORMATION info = {};
     if (!CreateProcessA(exePath.c_str(), writable.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         workDir.empty() ? nullptr : workDir.c_str(), &startup, &info)) {

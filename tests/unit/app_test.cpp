@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <strings.h>
 #include <string>
+#include <utility>
 
 #include "app/main_view.h"
 #include "app/startup.h"
@@ -17,6 +19,39 @@ TEST(CommandTail, SkipsTheProgramName) {
   EXPECT_STREQ(CommandTail(""), "");
   // Bytes from 128 up count as blanks, so a Korean word after the name is skipped.
   EXPECT_STREQ(CommandTail("prog \xB3\xEC\xC0\xBD x"), "x");
+}
+
+const int kShowNormal = 1;  // SW_SHOWNORMAL
+
+TEST(MinimisedStart, TheSwitchAsAWordOfItsOwnOrAMinimisedShortcutShowsTheWindowWithoutTheFocus) {
+  for (const char* tail : {"/min", "-MIN", "x\t/mIn y", "/max -min"})
+    EXPECT_EQ(StartShowCommand(tail, kShowNormal), SHOW_MINIMISED_NO_ACTIVE) << tail;
+  for (const char* tail : {"", "min", "/mini", "x/min", "\"/min\"", "--min", "\xB3\xEC/min"})
+    EXPECT_EQ(StartShowCommand(tail, kShowNormal), kShowNormal) << tail;
+  for (int shown : {SHOW_MINIMISED, SHOW_MINIMISE, SHOW_MINIMISED_NO_ACTIVE, SHOW_FORCE_MINIMISE})
+    EXPECT_EQ(StartShowCommand("-x", shown), SHOW_MINIMISED_NO_ACTIVE) << shown;
+}
+
+bool SameAsciiPath(const char* first, const char* second) { return strcasecmp(first, second) == 0; }
+
+TEST(RunValue, StartsThisProgramOnlyFromItsQuotedPathWithTheSwitch) {
+  char value[RUN_VALUE_CAPACITY];
+  EXPECT_EQ(BuildRunValue(value, sizeof value, std::string(259, 'p').c_str()), 1);
+  ASSERT_EQ(BuildRunValue(value, sizeof value, "C:\\Rec\\Tavelund.exe"), 1);
+  EXPECT_STREQ(value, "\"C:\\Rec\\Tavelund.exe\" /min");
+  const std::pair<const char*, bool> cases[] = {
+      {value, true},
+      {"\"c:\\rec\\TAVELUND.EXE\" -x -MIN", true},  // the path as the comparison handed in sees it
+      {"\"C:\\Rec\\Tavelund.exe\"/min", true},      // the tail needs no blank after the quote
+      {"\"C:\\Rec\\Tavelund.exe\"", false},
+      {"\"C:\\Rec\\Tavelund.exe\" /minimised", false},
+      {"C:\\Rec\\Tavelund.exe /min", false},
+      {"\"D:\\Old\\Tavelund.exe\" /min", false},
+      {"\"C:\\Rec\\Tavelund.exe /min", false},
+      {"\"\" /min", false},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(StartsProgramMinimised(c.first, "C:\\Rec\\Tavelund.exe", SameAsciiPath), c.second) << c.first;
 }
 
 std::string SettingsFor(const char* module, size_t capacity = 300) {
