@@ -224,7 +224,15 @@ void KeepHistoryAliveAfterTick(const TickReading& reading) {
   state.keptAliveAtMs = reading.tickMs;
 }
 
+void HistoryOfHandOver(const TickReading& reading, const HandOverNews& news) {
+  if (!news.entry || news.problem == START_PROBLEM_NONE) return;
+  // Told for the window about to open: the same reason inside it is not told again.
+  NoteAhead(news.entry, reading.tickMs);
+  TellNotStarted(news.entry, ReasonOfStart(news.problem, news.request));
+}
+
 void HistoryOfTick(const TickReading& reading, const TickOutcome& outcome) {
+  HistoryOfHandOver(reading, outcome.handOver);
   ScheduleEntry* entry = outcome.entry;
   switch (outcome.action) {
     case TICK_START:

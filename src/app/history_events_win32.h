@@ -35,6 +35,9 @@ void WatchWindows(const TickReading& reading);
 void KeepHistoryAliveAfterTick(const TickReading& reading);
 // Every tick the schedule was checked: what it did.
 void HistoryOfTick(const TickReading& reading, const TickOutcome& outcome);
+// A request handed over ahead (by a tick or between two): a failed one is a
+// failed try of the window about to open, told once per reason and window.
+void HistoryOfHandOver(const TickReading& reading, const HandOverNews& news);
 
 // The status line. A notice (missed windows, a history that cannot be
 // written) stays in it until the user opens the history; meanwhile other

@@ -318,7 +318,7 @@ void OnHandOverTimer(HWND dialog) {
   TickReading reading = ReadTick();
   // A plug-in that has gone is the tick's to notice.
   if (reading.plugin == PLUGIN_NONE) return;
-  CheckAhead(dialog, reading, &app.ahead);
+  HistoryOfHandOver(reading, CheckAhead(dialog, reading, &app.ahead));
 }
 
 // ---- Sleep, wake and clock changes ----

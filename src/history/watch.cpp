@@ -75,6 +75,16 @@ void ClearWindowNotes(ScheduleEntry* entry) {
   entry->run.reasonsTold = 0;
 }
 
+bool NotesTakenAheadHold(const ScheduleEntry* entry, uint32_t nowMs) {
+  return entry->run.notesAhead && !TicksElapsed(entry->run.notesAheadAtMs, nowMs, NOTES_AHEAD_KEEP_MS);
+}
+
+// A window opens with fresh notes, unless they were taken for it just ahead.
+void OpenWindowNotes(ScheduleEntry* entry, uint32_t nowMs) {
+  if (!NotesTakenAheadHold(entry, nowMs)) ClearWindowNotes(entry);
+  entry->run.notesAhead = 0;
+}
+
 // What the reading shows about an open window that nothing records.
 HistoryReason ObservedReason(ScheduleEntry* list, const ScheduleEntry* entry, PluginState plugin) {
   if (plugin == PLUGIN_NONE) return REASON_NO_PLUGIN;
@@ -156,7 +166,7 @@ WindowNews WatchEntry(ScheduleEntry* list, ScheduleEntry* entry, const TickReadi
     HistoryReason last = static_cast<HistoryReason>(entry->run.lastReason);
     return WindowNews{HISTORY_MISSED, last != REASON_NONE ? last : REASON_NOT_CHECKED};
   }
-  if (!wasOpen) ClearWindowNotes(entry);
+  if (!wasOpen) OpenWindowNotes(entry, reading.tickMs);
   // A start still unconfirmed when the window runs out never recorded.
   if (!due && entry->run.starting && !entry->run.windowRecorded) entry->run.lastReason = REASON_NOT_CONFIRMED;
   if (EntryActive(entry) || entry->run.held || entry->run.windowRecorded) return nothing;
@@ -175,6 +185,13 @@ bool NoteReason(ScheduleEntry* entry, HistoryReason reason) {
 }
 
 void NoteWindowRecorded(ScheduleEntry* entry) { entry->run.windowRecorded = 1; }
+
+void NoteAhead(ScheduleEntry* entry, uint32_t nowMs) {
+  if (entry->run.windowOpen) return;
+  if (!NotesTakenAheadHold(entry, nowMs)) ClearWindowNotes(entry);
+  entry->run.notesAhead = 1;
+  entry->run.notesAheadAtMs = nowMs;
+}
 
 int WindowsPassedBetween(ScheduleEntry* list, int64_t after, int64_t until, PassedWindow* out, int capacity) {
   if (until <= after) return 0;

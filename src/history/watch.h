@@ -47,6 +47,14 @@ WindowNews WatchEntry(ScheduleEntry* list, ScheduleEntry* entry, const TickReadi
 // Notes a reason the entry's current window did not record; true when it is
 // the first time this window has it (then it is to be told).
 bool NoteReason(ScheduleEntry* entry, HistoryReason reason);
+
+// A try made for a window before it opens (its request handed over ahead):
+// what is noted from here on belongs to that window and is kept when it
+// opens within NOTES_AHEAD_KEEP_MS, instead of being cleared there, so a
+// reason told ahead is not told again inside the window. Notes taken for a
+// window that did not open then are dropped at the next opening.
+enum { NOTES_AHEAD_KEEP_MS = (PRE_ARM_LEAD_SECONDS + 3) * 1000 };
+void NoteAhead(ScheduleEntry* entry, uint32_t nowMs);
 // A recording of the entry's current window runs: the window is not missed.
 void NoteWindowRecorded(ScheduleEntry* entry);
 

@@ -33,10 +33,11 @@ void Window(ScheduleEntry& e, int32_t start, int32_t end, int32_t dayMask = -1) 
   e.dayMask = dayMask;
 }
 
-TickReading Reading(const LocalTimeFields& time, PluginState plugin) {
+TickReading Reading(const LocalTimeFields& time, PluginState plugin, uint32_t tickMs = 0) {
   TickReading reading{};
   reading.time = time;
   reading.plugin = plugin;
+  reading.tickMs = tickMs;
   return reading;
 }
 
@@ -96,8 +97,8 @@ struct News {
 bool operator==(const News& a, const News& b) { return a.kind == b.kind && a.reason == b.reason; }
 std::ostream& operator<<(std::ostream& out, const News& n) { return out << n.kind << "/" << n.reason; }
 
-News Watch(List& list, size_t index, const LocalTimeFields& time, PluginState plugin) {
-  WindowNews news = WatchEntry(list.head(), &list[index], Reading(time, plugin));
+News Watch(List& list, size_t index, const LocalTimeFields& time, PluginState plugin, uint32_t tickMs = 0) {
+  WindowNews news = WatchEntry(list.head(), &list[index], Reading(time, plugin, tickMs));
   return News{news.kind, news.reason};
 }
 
@@ -174,6 +175,38 @@ TEST(WatchEntry, AnotherEntrysRecordingAndTheUsersHoldAreReasonsToo) {
   NoteReason(&list[1], REASON_STOPPED_BY_USER);
   EXPECT_EQ(Watch(list, 1, At(8, 12, 0, 1), PLUGIN_NONE), kNothing);
   EXPECT_EQ(Watch(list, 1, At(8, 12, 0, 3), PLUGIN_NONE), (News{HISTORY_MISSED, REASON_STOPPED_BY_USER}));
+}
+
+TEST(WatchEntry, ATryMadeAheadIsToldForTheWindowAboutToOpenAndOnlyOnce) {
+  List list(1);
+  Window(list[0], Hms(10, 0, 2), Hms(10, 0, 9));
+  // Yesterday's window recorded: nothing of it may carry over.
+  EXPECT_EQ(Watch(list, 0, At(7, 10, 0, 2), PLUGIN_IDLE), kNothing);
+  NoteWindowRecorded(&list[0]);
+  EXPECT_TRUE(NoteReason(&list[0], REASON_QUALITY_NOT_OPENED));
+  EXPECT_EQ(Watch(list, 0, At(7, 10, 0, 9), PLUGIN_IDLE), kNothing);
+
+  // Handed over two seconds ahead, and failed.
+  EXPECT_EQ(Watch(list, 0, At(8, 10, 0, 0), PLUGIN_IDLE, 100000), kNothing);
+  NoteAhead(&list[0], 100000);
+  EXPECT_TRUE(NoteReason(&list[0], REASON_QUALITY_NOT_OPENED));
+  NoteAhead(&list[0], 100000);  // a second note of the same try keeps the first
+  EXPECT_FALSE(NoteReason(&list[0], REASON_QUALITY_NOT_OPENED));
+  // The window opens on its second: the reason is its own and not told again.
+  EXPECT_EQ(Watch(list, 0, At(8, 10, 0, 2), PLUGIN_IDLE, 102010), kNothing);
+  EXPECT_FALSE(NoteReason(&list[0], REASON_QUALITY_NOT_OPENED));
+  EXPECT_EQ(Watch(list, 0, At(8, 10, 0, 9), PLUGIN_IDLE, 109000), (News{HISTORY_MISSED, REASON_QUALITY_NOT_OPENED}));
+
+  // Noted for an opening that did not come then: the next window starts afresh.
+  NoteAhead(&list[0], 200000);
+  NoteReason(&list[0], REASON_QUALITY_NOT_OPENED);
+  EXPECT_EQ(Watch(list, 0, At(9, 10, 0, 2), PLUGIN_IDLE, 200000 + NOTES_AHEAD_KEEP_MS), kNothing);
+  EXPECT_TRUE(NoteReason(&list[0], REASON_QUALITY_NOT_OPENED));
+  // Notes for a window that is open go to it as they are.
+  NoteWindowRecorded(&list[0]);
+  NoteAhead(&list[0], 201000);
+  EXPECT_EQ(list[0].run.notesAhead, 0);
+  EXPECT_EQ(Watch(list, 0, At(9, 10, 0, 9), PLUGIN_IDLE, 207000), kNothing);
 }
 
 // ---- Windows nobody saw ----
