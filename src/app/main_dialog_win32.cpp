@@ -307,7 +307,7 @@ void OnSecondTick(HWND dialog) {
   if (pluginWindow) HistoryOfTick(reading, outcome);
   KeepHistoryAliveAfterTick(reading);
   app.lastReading = reading;
-  ArmSecondTick(dialog);
+  ArmSecondTick(dialog, reading.time);
 }
 
 // Shortly after a stop the plug-in is idle again: a window opening on the

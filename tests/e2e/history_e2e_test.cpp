@@ -83,17 +83,6 @@ long LatenessMs(const std::string& line) {
   return std::strtol(line.c_str() + at + before.size(), nullptr, 10);
 }
 
-// Waits until the history holds `count` lines of the event.
-bool WaitForHistory(const std::string& dir, const std::string& event, size_t count, DWORD timeoutMs) {
-  return e2e::WaitFor([&] { return HistoryOf(dir, event).size() >= count; }, timeoutMs, 100);
-}
-
-std::string Joined(const std::vector<std::string>& lines) {
-  std::string text;
-  for (const std::string& line : lines) text += line + "\n";
-  return text;
-}
-
 // ============================================================================
 // The player started for a due window
 // ============================================================================
