@@ -1,6 +1,7 @@
 #include "app/main_dialog_win32.h"
 
 #include "app/app_win32.h"
+#include "app/disk_watch_win32.h"
 #include "app/history_events_win32.h"
 #include "app/main_view.h"
 #include "app/power.h"
@@ -305,6 +306,7 @@ void OnSecondTick(HWND dialog) {
   // A window has begun: the next wake is for the one after it.
   if (outcome.action == TICK_CONFIRM || outcome.action == TICK_ADOPT) RearmWake();
   if (pluginWindow) HistoryOfTick(reading, outcome);
+  CheckDiskAfterTick(reading, outcome);
   KeepHistoryAliveAfterTick(reading);
   app.lastReading = reading;
   ArmSecondTick(dialog, reading.time);
@@ -318,7 +320,9 @@ void OnHandOverTimer(HWND dialog) {
   TickReading reading = ReadTick();
   // A plug-in that has gone is the tick's to notice.
   if (reading.plugin == PLUGIN_NONE) return;
-  HistoryOfHandOver(reading, CheckAhead(dialog, reading, &app.ahead));
+  HandOverNews news = CheckAhead(dialog, reading, &app.ahead);
+  HistoryOfHandOver(reading, news);
+  CheckDiskAfterHandOver(reading, news);
 }
 
 // ---- Sleep, wake and clock changes ----

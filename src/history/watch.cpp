@@ -73,6 +73,7 @@ void ClearWindowNotes(ScheduleEntry* entry) {
   entry->run.windowRecorded = 0;
   entry->run.lastReason = REASON_NONE;
   entry->run.reasonsTold = 0;
+  entry->run.diskNotes = 0;
 }
 
 bool NotesTakenAheadHold(const ScheduleEntry* entry, uint32_t nowMs) {
@@ -185,6 +186,27 @@ bool NoteReason(ScheduleEntry* entry, HistoryReason reason) {
 }
 
 void NoteWindowRecorded(ScheduleEntry* entry) { entry->run.windowRecorded = 1; }
+
+namespace {
+enum DiskNote { DISK_NOTE_CHECKED = 1, DISK_NOTE_SHORT = 2, DISK_NOTE_FULL = 4 };
+}  // namespace
+
+bool DiskCheckedThisWindow(const ScheduleEntry* entry) { return (entry->run.diskNotes & DISK_NOTE_CHECKED) != 0; }
+
+void NoteDiskChecked(ScheduleEntry* entry) { entry->run.diskNotes |= DISK_NOTE_CHECKED; }
+
+bool NoteDiskVerdict(ScheduleEntry* entry, DiskVerdict verdict) {
+  const uint8_t bit = verdict == DISK_SHORT ? DISK_NOTE_SHORT : verdict == DISK_FULL ? DISK_NOTE_FULL : 0;
+  if (!bit || (entry->run.diskNotes & bit)) return false;
+  entry->run.diskNotes |= bit;
+  return true;
+}
+
+bool WindowOpenOrOpening(const ScheduleEntry* entry, const LocalTimeFields& now) {
+  if (entry->run.windowOpen) return true;
+  const int32_t until = SecondsUntilWindowOpens(entry, now);
+  return until != NO_WINDOW_AHEAD && until <= PRE_ARM_LEAD_SECONDS;
+}
 
 void NoteAhead(ScheduleEntry* entry, uint32_t nowMs) {
   if (entry->run.windowOpen) return;

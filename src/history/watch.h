@@ -8,6 +8,7 @@
 
 #include "history/history.h"
 #include "schedule/schedule.h"
+#include "scheduler/disk_space.h"
 #include "scheduler/naming.h"
 #include "scheduler/tick.h"
 
@@ -57,6 +58,19 @@ enum { NOTES_AHEAD_KEEP_MS = (PRE_ARM_LEAD_SECONDS + 3) * 1000 };
 void NoteAhead(ScheduleEntry* entry, uint32_t nowMs);
 // A recording of the entry's current window runs: the window is not missed.
 void NoteWindowRecorded(ScheduleEntry* entry);
+
+// ---- The drive of the window's recording ----
+
+// Whether the drive was looked at for the entry's window already (when its
+// name was handed over, ahead or on its second).
+bool DiskCheckedThisWindow(const ScheduleEntry* entry);
+void NoteDiskChecked(ScheduleEntry* entry);
+// True when a check's verdict is to be told: the first time in the window
+// that it is short, and the first time that it is full.
+bool NoteDiskVerdict(ScheduleEntry* entry, DiskVerdict verdict);
+// Whether the entry's window is open (at the last reading) or opens within
+// PRE_ARM_LEAD_SECONDS: a warning about it stands that long.
+bool WindowOpenOrOpening(const ScheduleEntry* entry, const LocalTimeFields& now);
 
 // ---- Windows nobody saw ----
 

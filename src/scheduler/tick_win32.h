@@ -16,11 +16,12 @@ struct ArmedStart {
 void ForgetArmedStart(ArmedStart* ahead);
 
 // What a hand-over ahead did: the entry it was tried for (none when nothing
-// was tried) and, when it failed, why. The prepared name is the armed one.
+// was tried) and, when it failed, why.
 struct HandOverNews {
   ScheduleEntry* entry;
   StartProblem problem;
   RequestResult request;
+  char fileName[PATH_CAPACITY];  // the name made for it ("" when none was)
 };
 
 // What one tick did, for the main window to show and tell.

@@ -209,6 +209,34 @@ TEST(WatchEntry, ATryMadeAheadIsToldForTheWindowAboutToOpenAndOnlyOnce) {
   EXPECT_EQ(Watch(list, 0, At(9, 10, 0, 9), PLUGIN_IDLE, 207000), kNothing);
 }
 
+TEST(WatchEntry, DiskNewsOnceAWindowAndAWarningWhileItIsOpenOrAboutTo) {
+  List list(1);
+  Window(list[0], Hms(10, 0, 2), Hms(10, 5, 0));
+  // Looked at when the request went ahead, two seconds before the opening.
+  EXPECT_EQ(Watch(list, 0, At(8, 10, 0, 0), PLUGIN_IDLE, 100000), kNothing);
+  EXPECT_TRUE(WindowOpenOrOpening(&list[0], At(8, 10, 0, 0)));
+  EXPECT_FALSE(WindowOpenOrOpening(&list[0], At(8, 9, 59, 59)));
+  NoteAhead(&list[0], 100000);
+  EXPECT_FALSE(DiskCheckedThisWindow(&list[0]));
+  NoteDiskChecked(&list[0]);
+  EXPECT_TRUE(NoteDiskVerdict(&list[0], DISK_SHORT));
+  // Inside the window: checked already, and short is not told again; full is, once.
+  EXPECT_EQ(Watch(list, 0, At(8, 10, 0, 2), PLUGIN_IDLE, 102000), kNothing);
+  EXPECT_TRUE(DiskCheckedThisWindow(&list[0]));
+  EXPECT_FALSE(NoteDiskVerdict(&list[0], DISK_SHORT));
+  EXPECT_TRUE(NoteDiskVerdict(&list[0], DISK_FULL));
+  EXPECT_FALSE(NoteDiskVerdict(&list[0], DISK_FULL));
+  EXPECT_FALSE(NoteDiskVerdict(&list[0], DISK_ENOUGH));
+  EXPECT_FALSE(NoteDiskVerdict(&list[0], DISK_UNKNOWN));
+  EXPECT_TRUE(WindowOpenOrOpening(&list[0], At(8, 10, 4, 59)));
+  // The window ends: the warning with it; the next window is looked at afresh.
+  EXPECT_EQ(Watch(list, 0, At(8, 10, 5, 0), PLUGIN_IDLE, 400000), (News{HISTORY_MISSED, REASON_NOT_CHECKED}));
+  EXPECT_FALSE(WindowOpenOrOpening(&list[0], At(8, 10, 5, 0)));
+  EXPECT_EQ(Watch(list, 0, At(9, 10, 0, 2), PLUGIN_IDLE, 900000), kNothing);
+  EXPECT_FALSE(DiskCheckedThisWindow(&list[0]));
+  EXPECT_TRUE(NoteDiskVerdict(&list[0], DISK_SHORT));
+}
+
 // ---- Windows nobody saw ----
 
 std::vector<std::string> Passed(List& list, const LocalTimeFields& after, const LocalTimeFields& until,
