@@ -211,23 +211,6 @@ TEST(HistoryOfFailures, QualityDialogNeverOpeningIsToldOnceAndTheWindowIsMissed)
 // Windows that passed while the scheduler was not running
 // ============================================================================
 
-// Sets a file's last-write time to secondsAgo before now.
-bool AgeFile(const std::string& path, int secondsAgo) {
-  HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  FILETIME now;
-  GetSystemTimeAsFileTime(&now);
-  ULARGE_INTEGER value;
-  value.LowPart = now.dwLowDateTime;
-  value.HighPart = now.dwHighDateTime;
-  value.QuadPart -= static_cast<ULONGLONG>(secondsAgo) * 10000000ULL;
-  FILETIME then = {value.LowPart, value.HighPart};
-  BOOL ok = SetFileTime(file, nullptr, nullptr, &then);
-  CloseHandle(file);
-  return ok != FALSE;
-}
-
 // "YYYY-MM-DD" of the local day the second (since today's midnight, may be
 // negative) falls on.
 std::string DateOf(int second) {
@@ -256,7 +239,7 @@ TEST(MissedWhileNotRunning, EachWindowIsToldOnceWithANoticeThatStaysUntilTheHist
     std::string out = e2e::NewTempDir("gap-out");
     // The program last ran ten minutes ago.
     ASSERT_TRUE(e2e::WriteFileBytes(dir + "Tavelund.log", "an earlier run\r\n"));
-    ASSERT_TRUE(AgeFile(dir + "Tavelund.log", 600));
+    ASSERT_TRUE(e2e::AgeFile(dir + "Tavelund.log", 600));
     int now = NowSeconds();
     int passedStart = now - 300, passedEnd = now - 240;
     std::string schedule = "[MP3Schedule]\r\n" +

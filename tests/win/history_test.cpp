@@ -9,13 +9,18 @@
 #include <vector>
 
 #include "app/app_win32.h"
+#include "app/disk_watch_win32.h"
+#include "app/history_events_win32.h"
 #include "app/main_dialog_win32.h"
 #include "e2e/desktop_support.h"
 #include "e2e/product_support.h"
 #include "history/history_win32.h"
+#include "history/watch.h"
 #include "resources/ids.h"
 #include "resources/strings.h"
 #include "schedule/schedule_win32.h"
+#include "scheduler/naming_win32.h"
+#include "text/files_win32.h"
 #include "win/main_dialog_fixture.h"
 #include "win/win_support.h"
 
@@ -134,6 +139,160 @@ TEST_F(HistoryDialog, UnwritableHistoryIsToldOnceAndTheWindowRecordsOnTime) {
     DestroyWindow(dialog_);
     EXPECT_EQ(FileNamesIn(dir_ + "Tavelund.log\\", true).size(), 0u);
   });
+}
+
+// ---- The drive of a scheduled recording, its free space given by the test ----
+
+struct FakeDrive {
+  int known = 1;
+  uint64_t freeBytes = 0;
+  std::vector<std::string> asked;  // the folder of each query
+};
+FakeDrive drive;
+int AskFakeDrive(const char* folder, uint64_t* freeBytes) {
+  drive.asked.push_back(folder);
+  *freeBytes = drive.freeBytes;
+  return drive.known;
+}
+
+// The main dialog with its timers stopped: the test hands the tick's parts
+// readings of its own, in the window of entry 0 an hour from now.
+class DiskDialog : public MainDialogTest {
+ protected:
+  DiskDialog() : MainDialogTest("disk-dialog") {}
+  void SetUp() override {
+    MainDialogTest::SetUp();
+    drive = FakeDrive();
+    freeSpaceQuery = AskFakeDrive;
+    now_ = LocalSecondsOf(LocalTimeNow());
+    start_ = now_ + 3600;
+    file_ = dir_ + "rec\\take.mp3";
+  }
+  void TearDown() override {
+    freeSpaceQuery = DriveFreeBytes;
+    MainDialogTest::TearDown();
+  }
+  // One hour at 192 kbit/s from start_, then what else the test needs.
+  void Open(const std::string& more = "") {
+    OpenWith(STR_KEY_AUTO_START_PLAYER "=0\r\n[MP3Schedule]\r\n0=" + Clock(start_) + " " + Clock(start_ + 3600) + " " +
+             file_ + "|5 1 -1 1\r\n" + more);
+    if (HasFatalFailure()) return;
+    KillTimer(dialog_, TIMER_SECOND_TICK);
+    KillTimer(dialog_, TIMER_PLUGIN_SEARCH);
+    entry_ = scheduleList;
+  }
+  TickReading At(int64_t secondsFromStart, PluginState plugin = PLUGIN_IDLE) {
+    TickReading reading{};
+    reading.time = LocalTimeAt(start_ + secondsFromStart);
+    reading.tickMs = 500000u + static_cast<uint32_t>(secondsFromStart * 1000);
+    reading.plugin = plugin;
+    return reading;
+  }
+  // A tick at the reading: the windows watched, then the drive as the tick looks at it.
+  void Tick(const TickReading& reading, const TickOutcome& outcome) {
+    WatchWindows(reading);
+    CheckDiskAfterTick(reading, outcome);
+  }
+  void Tick(const TickReading& reading) { Tick(reading, TickOutcome{}); }
+  // The request handed over ahead, and its start on the second.
+  void HandOverAheadThenStart() {
+    HandOverNews news{entry_, START_PROBLEM_NONE, REQUEST_DONE, ""};
+    snprintf(news.fileName, sizeof news.fileName, "%s", file_.c_str());
+    TickOutcome ahead{};
+    ahead.handOver = news;
+    Tick(At(-2), ahead);
+    TickOutcome start{};
+    start.action = TICK_START;
+    start.entry = entry_;
+    snprintf(start.fileName, sizeof start.fileName, "%s", file_.c_str());
+    Tick(At(0), start);
+  }
+  std::vector<std::string> Lines(const char* event) { return e2e::product::HistoryOf(dir_, event); }
+  // The time of day of a local second, as a schedule line writes it.
+  static std::string Clock(int64_t seconds) { return e2e::product::Clock(static_cast<int>((seconds % 86400 + 86400) % 86400)); }
+  std::string Status() { return ItemText(dialog_, IDC_MAIN_STATUS); }
+
+  int64_t now_ = 0, start_ = 0;
+  std::string file_;
+  ScheduleEntry* entry_ = nullptr;
+};
+
+TEST_F(DiskDialog, ShortIsToldOnceAWindowWithAWarningOverTheMissedNoticeWhichComesBackAfter) {
+  // The program last ran ten minutes ago, and a window passed meanwhile.
+  WriteFileText(dir_ + "Tavelund.log", "an earlier run\r\n");
+  ASSERT_TRUE(e2e::AgeFile(dir_ + "Tavelund.log", 600));
+  Open("1=" + Clock(now_ - 300) + " " + Clock(now_ - 240) + " " + dir_ + "passed.mp3|4 1 -1 0\r\n");
+  if (HasFatalFailure()) return;
+  char notice[160];
+  snprintf(notice, sizeof notice, STR_NOTICE_MISSED, 1);
+  ASSERT_EQ(Status(), notice);
+  const std::string window =
+      e2e::product::WindowTimes(static_cast<int>(start_ % 86400), static_cast<int>((start_ + 3600) % 86400));
+
+  // 192 kbit/s for an hour and the margin: 87 MB (rounded up); 50 MB free.
+  drive.freeBytes = 50ull << 20;
+  HandOverAheadThenStart();
+  ASSERT_EQ(drive.asked, (std::vector<std::string>{dir_ + "rec\\"}));
+  std::vector<std::string> shortLines = Lines(STR_HISTORY_DISK_SHORT);
+  ASSERT_EQ(shortLines.size(), 1u);
+  // 필요 87 MB, 남은 공간 50 MB
+  EXPECT_EQ(e2e::product::HistoryBody(shortLines[0]),
+            STR_HISTORY_DISK_SHORT "  " + window + "  \xC7\xCA\xBF\xE4 87 MB, \xB3\xB2\xC0\xBA \xB0\xF8\xB0\xA3 50 MB (" +
+                dir_ + "rec\\)");
+  EXPECT_EQ(Status(), STR_HISTORY_DISK_SHORT ": \xC7\xCA\xBF\xE4 87 MB, \xB3\xB2\xC0\xBA \xB0\xF8\xB0\xA3 50 MB");
+
+  // Recording: looked at once a minute by the tick's counter; short is not
+  // told again in this window, full is told once.
+  NoteRecording(entry_);
+  NoteWindowRecorded(entry_);
+  Tick(At(59));
+  EXPECT_EQ(drive.asked.size(), 1u);
+  Tick(At(60));
+  EXPECT_EQ(drive.asked.size(), 2u);
+  drive.freeBytes = 512 << 10;
+  Tick(At(100));
+  Tick(At(121));
+  drive.freeBytes = 100 << 10;
+  Tick(At(181));
+  EXPECT_EQ(drive.asked.size(), 4u);
+  EXPECT_EQ(Lines(STR_HISTORY_DISK_SHORT).size(), 1u);
+  std::vector<std::string> fullLines = Lines(STR_HISTORY_DISK_FULL);
+  ASSERT_EQ(fullLines.size(), 1u) << e2e::product::Joined(e2e::product::HistoryLines(dir_));
+  // 남은 공간 0 MB
+  EXPECT_EQ(e2e::product::HistoryBody(fullLines[0]),
+            STR_HISTORY_DISK_FULL "  " + window + "  \xB3\xB2\xC0\xBA \xB0\xF8\xB0\xA3 0 MB (" + dir_ + "rec\\)");
+  EXPECT_EQ(Status(), STR_HISTORY_DISK_FULL);
+
+  // The status line's own texts wait under the warning until the window ends;
+  // then the notice, still unread, is back.
+  ShowStatus(dialog_, STR_STATUS_SEARCHING);
+  EXPECT_EQ(Status(), STR_HISTORY_DISK_FULL);
+  NoteStopped(entry_);
+  Tick(At(3600));
+  EXPECT_EQ(Status(), notice);
+  // Once it is read, the plain status comes back.
+  ShowHistory();
+  ShowStatus(dialog_, STR_STATUS_SEARCHING);
+  EXPECT_EQ(Status(), STR_STATUS_SEARCHING);
+  Tick(At(3600 + 120));
+  EXPECT_EQ(drive.asked.size(), 4u);
+}
+
+TEST_F(DiskDialog, UnknownFreeSpaceSaysNothingAndEnoughNeitherButBothAreLookedAt) {
+  Open();
+  if (HasFatalFailure()) return;
+  const std::string before = Status();
+  drive.known = 0;
+  HandOverAheadThenStart();
+  NoteRecording(entry_);
+  Tick(At(61));
+  drive.known = 1;
+  drive.freeBytes = 88ull << 20;  // the hour's 87 MB and a little more
+  Tick(At(122));
+  EXPECT_EQ(drive.asked.size(), 3u);
+  EXPECT_EQ(Status(), before);
+  EXPECT_TRUE(Lines(STR_HISTORY_DISK_SHORT).empty());
+  EXPECT_TRUE(Lines(STR_HISTORY_DISK_FULL).empty());
 }
 
 }  // namespace
