@@ -41,3 +41,4 @@ endif()
 # cannot set Wine up.
 add_test(NAME scripts.tier_selection COMMAND ${CMAKE_SOURCE_DIR}/tests/scripts/tier_selection_test.sh)
 add_test(NAME scripts.wine_helpers COMMAND ${CMAKE_SOURCE_DIR}/tests/scripts/wine_helpers_test.sh)
+add_test(NAME scripts.small_drive COMMAND ${CMAKE_SOURCE_DIR}/tests/scripts/small_drive_test.sh)

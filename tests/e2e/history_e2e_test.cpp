@@ -296,4 +296,56 @@ TEST(MissedWhileNotRunning, EachWindowIsToldOnceWithANoticeThatStaysUntilTheHist
   });
 }
 
+// ============================================================================
+// A small real drive short of room (a tmpfs mapped as a drive of the prefix
+// by scripts/small-drive-run, where the machine allows it)
+// ============================================================================
+
+TEST(SmallDrive, ShortOfRoomIsToldBeforeTheWindowWhichStillRecordsWithAWarningWhileItLasts) {
+  const char* drive = std::getenv("TAVELUND_SMALL_DRIVE");
+  if (!drive || !*drive) {
+    const char* why = std::getenv("TAVELUND_SMALL_DRIVE_WHY");
+    GTEST_SKIP() << "no small drive: " << (why ? why : "not run through scripts/small-drive-run");
+  }
+  AvoidMidnight();
+  const std::string root = drive;
+  ULARGE_INTEGER available;
+  ASSERT_TRUE(GetDiskFreeSpaceExA(root.c_str(), &available, nullptr, nullptr));
+  // 2.5 MB left: 2 MB as the text rounds it.
+  const ULONGLONG keep = (5ull << 20) / 2;
+  ASSERT_GT(available.QuadPart, keep);
+  ASSERT_TRUE(e2e::WriteFileBytes(root + "filler.bin", std::string(available.QuadPart - keep, '\0')));
+  RunIsolated("smalldrive", [&](const PrivateDesktop& desktop) {
+    Standin standin;
+    ASSERT_TRUE(desktop.StartStandin(e2e::NewTempDir("smalldrive-player"), {}, &standin));
+    std::string dir = e2e::NewTempDir("smalldrive"), name = root + "rec\\take.mp3";
+    // Four seconds at the assumed 128 kbit/s and the margin: 5 MB as the text rounds it.
+    int start = NowSeconds() + kLeadSeconds, end = start + 4;
+    Product product;
+    StartProduct(desktop, dir, &product, "[MP3Schedule]\r\n" + Line(0, start, end, name));
+    if (testing::Test::HasFatalFailure()) return;
+    ExpectConnected(product, standin);
+    char warning[160];
+    std::snprintf(warning, sizeof warning, STR_STATUS_DISK_SHORT, 5u, 2u);
+
+    ExpectStartedOnTime(standin, 1, start, name, "");
+    EXPECT_TRUE(WaitForStatus(product.main, warning, 1000)) << Status(product.main);
+    EXPECT_TRUE(e2e::FileExists(name));
+    std::vector<std::string> shortLines = HistoryOf(dir, STR_HISTORY_DISK_SHORT);
+    ASSERT_EQ(shortLines.size(), 1u) << Joined(HistoryLines(dir));
+    // 필요 5 MB, 남은 공간 2 MB
+    EXPECT_EQ(HistoryBody(shortLines[0]), STR_HISTORY_DISK_SHORT "  " + WindowTimes(start, end) +
+                                              "  \xC7\xCA\xBF\xE4 5 MB, \xB3\xB2\xC0\xBA \xB0\xF8\xB0\xA3 2 MB (" + root +
+                                              "rec\\)");
+    // Told before the window opened.
+    EXPECT_LT(SecondsOfClock(shortLines[0].substr(11, 8)), start) << shortLines[0];
+    // The window ends: the warning with it.
+    ASSERT_TRUE(e2e::WaitForJournalEvent(standin.journal, "stop", 1, nullptr, MsUntil(end, 2)));
+    EXPECT_TRUE(WaitForStatus(product.main, FoundStatus(standin.plugin), 2000)) << Status(product.main);
+    EXPECT_EQ(HistoryOf(dir, STR_HISTORY_DISK_SHORT).size(), 1u);
+    EXPECT_TRUE(HistoryOf(dir, STR_HISTORY_DISK_FULL).empty());
+  });
+  DeleteFileA((root + "filler.bin").c_str());
+}
+
 }  // namespace
