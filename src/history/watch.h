@@ -37,7 +37,8 @@ struct WindowNews {
 // Brings the entry's window notes up to the reading, before the schedule tick
 // acts on it. A window is open while the entry is due, and beyond that while
 // it records or starts (the tick stops it at its end). At its opening the
-// notes of the last window are cleared; at its end it is missed unless a
+// notes of the last window are cleared (not those taken for it just ahead,
+// NoteAhead); at its end it is missed unless a
 // recording of it ran, with the last reason it did not record; the player
 // start it had is forgotten. While it is open and neither records, starts
 // nor is held by the user, what the reading shows is a reason of its own: no
