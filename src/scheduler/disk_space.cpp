@@ -7,10 +7,12 @@
 
 namespace {
 
-int32_t WithinADay(int32_t seconds) {
+// A difference of two times of the day (64 bits: hand-edited times may be
+// anything) as seconds of a window: one not ahead runs into the next day.
+int32_t WithinADay(int64_t seconds) {
   if (seconds <= 0) seconds += SECONDS_PER_DAY;
   if (seconds <= 0) return 0;
-  return seconds > SECONDS_PER_DAY ? SECONDS_PER_DAY : seconds;
+  return seconds > SECONDS_PER_DAY ? SECONDS_PER_DAY : static_cast<int32_t>(seconds);
 }
 
 }  // namespace
@@ -20,9 +22,10 @@ int32_t RecordingBitrateKbps(const ScheduleEntry* entry) {
 }
 
 int32_t WindowSecondsFrom(const ScheduleEntry* entry, int32_t t) {
-  if (!InWindow(entry, t)) return WithinADay(entry->endSeconds - entry->startSeconds);
+  const int64_t end = entry->endSeconds;
+  if (!InWindow(entry, t)) return WithinADay(end - entry->startSeconds);
   // Inside the window its end lies ahead: later today, or tomorrow.
-  return WithinADay(entry->endSeconds - t);
+  return WithinADay(end - t);
 }
 
 uint64_t DiskNeedBytes(const ScheduleEntry* entry, int32_t t) {

@@ -44,6 +44,8 @@ TEST(DiskNeed, BitrateTimesTheWindowLeftPlusTheMargin) {
       {Entry(Hms(6, 0, 0), Hms(6, 0, 0)), Hms(5, 59, 59), 16000ull * 1},
       // A hand-edited end far past the day counts a day at most.
       {Entry(Hms(0, 0, 0), 500000), Hms(0, 0, 0), 16000ull * 86400},
+      // Ends far apart either way do not overflow.
+      {Entry(2000000000, -2000000000), Hms(0, 0, 5), 0},
   };
   for (const auto& c : cases)
     EXPECT_EQ(DiskNeedBytes(&c.entry, c.at), c.need + DISK_MARGIN_BYTES)
