@@ -103,25 +103,6 @@ TEST(HistoryLine, DatedReasonAndMissedNotice) {
                      "\xBA\xB8\xBC\xBC\xBF\xE4");
 }
 
-TEST(HistoryLine, DiskShortOrFullWithItsFiguresInTheLineAndTheStatus) {
-  char detail[HISTORY_DETAIL_CAPACITY], warning[160];
-  const uint64_t need = (300ull << 20) + 1, free = (120ull << 20) + 999;
-  EXPECT_EQ(FormatDiskNews(detail, sizeof detail, warning, sizeof warning, DISK_SHORT, need, free, "D:\\Rec\\"),
-            HISTORY_DISK_SHORT);
-  // 필요 301 MB, 남은 공간 120 MB (D:\\Rec\\) / 디스크 공간 부족: 필요 301 MB, 남은 공간 120 MB
-  EXPECT_STREQ(detail, "\xC7\xCA\xBF\xE4 301 MB, \xB3\xB2\xC0\xBA \xB0\xF8\xB0\xA3 120 MB (D:\\Rec\\)");
-  EXPECT_STREQ(warning, STR_HISTORY_DISK_SHORT ": \xC7\xCA\xBF\xE4 301 MB, \xB3\xB2\xC0\xBA \xB0\xF8\xB0\xA3 120 MB");
-  EXPECT_EQ(FormatDiskNews(detail, sizeof detail, warning, sizeof warning, DISK_FULL, need, 1000, "E:\\"),
-            HISTORY_DISK_FULL);
-  EXPECT_STREQ(detail, "\xB3\xB2\xC0\xBA \xB0\xF8\xB0\xA3 0 MB (E:\\)");
-  EXPECT_STREQ(warning, STR_HISTORY_DISK_FULL);
-  for (DiskVerdict quiet : {DISK_ENOUGH, DISK_UNKNOWN}) {
-    EXPECT_EQ(FormatDiskNews(detail, sizeof detail, warning, sizeof warning, quiet, need, free, "D:\\"), HISTORY_NONE);
-    EXPECT_STREQ(detail, "");
-    EXPECT_STREQ(warning, "");
-  }
-}
-
 TEST(HistoryReasons, EachReasonAndEventReadsDifferentlyAndARequestNamesItsOwn) {
   std::set<std::string> reasons, events;
   for (int r = REASON_NONE + 1; r < REASON_COUNT; ++r)

@@ -196,23 +196,14 @@ TEST(PluginTiming, ElapsedTicksSurviveTheCounterWrap) {
 }
 
 TEST(PluginTiming, AWaitEndsAtTheDeadlineAtTheLatest) {
-  struct Case {
-    RequestDeadline deadline;
-    uint32_t nowMs, expected;
-  };
-  const uint32_t nearWrap = 0xFFFFFC00u;
-  const Case cases[] = {
-      {NO_DEADLINE, 5000, QUALITY_WAIT_LIMIT_MS},       // on its second: the own limit
-      {{1, 7000}, 5000, 2000},                          // ahead: what is left until the second
-      {{1, 90000}, 5000, QUALITY_WAIT_LIMIT_MS},        // a far deadline does not lengthen it
-      {{1, 5000}, 5000, 0},                             // the second has come
-      {{1, 4000}, 5000, 0},                             // ...or passed
-      {{1, nearWrap + 1500u}, nearWrap, 1500},          // the counter wraps meanwhile
-      {{1, nearWrap}, nearWrap + 2000u, 0},             // passed across the wrap
-  };
-  for (const Case& c : cases)
-    EXPECT_EQ(WaitLimit(QUALITY_WAIT_LIMIT_MS, c.deadline, c.nowMs), c.expected)
-        << c.deadline.set << " " << c.deadline.atMs << " at " << c.nowMs;
+  const uint32_t limit = QUALITY_WAIT_LIMIT_MS, nearWrap = 0xFFFFFC00u;
+  EXPECT_EQ(WaitLimit(limit, NO_DEADLINE, 5000), limit);  // on its second: its own limit
+  EXPECT_EQ(WaitLimit(limit, RequestDeadline{1, 7000}, 5000), 2000u);
+  EXPECT_EQ(WaitLimit(limit, RequestDeadline{1, 90000}, 5000), limit);
+  EXPECT_EQ(WaitLimit(limit, RequestDeadline{1, 5000}, 5000), 0u);
+  EXPECT_EQ(WaitLimit(limit, RequestDeadline{1, 4000}, 5000), 0u);
+  EXPECT_EQ(WaitLimit(limit, RequestDeadline{1, nearWrap + 1500u}, nearWrap), 1500u);  // across the wrap
+  EXPECT_EQ(WaitLimit(limit, RequestDeadline{1, nearWrap}, nearWrap + 2000u), 0u);
 }
 
 }  // namespace

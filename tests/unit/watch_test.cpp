@@ -177,63 +177,42 @@ TEST(WatchEntry, AnotherEntrysRecordingAndTheUsersHoldAreReasonsToo) {
   EXPECT_EQ(Watch(list, 1, At(8, 12, 0, 3), PLUGIN_NONE), (News{HISTORY_MISSED, REASON_STOPPED_BY_USER}));
 }
 
-TEST(WatchEntry, ATryMadeAheadIsToldForTheWindowAboutToOpenAndOnlyOnce) {
-  List list(1);
-  Window(list[0], Hms(10, 0, 2), Hms(10, 0, 9));
-  // Yesterday's window recorded: nothing of it may carry over.
-  EXPECT_EQ(Watch(list, 0, At(7, 10, 0, 2), PLUGIN_IDLE), kNothing);
-  NoteWindowRecorded(&list[0]);
-  EXPECT_TRUE(NoteReason(&list[0], REASON_QUALITY_NOT_OPENED));
-  EXPECT_EQ(Watch(list, 0, At(7, 10, 0, 9), PLUGIN_IDLE), kNothing);
-
-  // Handed over two seconds ahead, and failed.
-  EXPECT_EQ(Watch(list, 0, At(8, 10, 0, 0), PLUGIN_IDLE, 100000), kNothing);
-  NoteAhead(&list[0], 100000);
-  EXPECT_TRUE(NoteReason(&list[0], REASON_QUALITY_NOT_OPENED));
-  NoteAhead(&list[0], 100000);  // a second note of the same try keeps the first
-  EXPECT_FALSE(NoteReason(&list[0], REASON_QUALITY_NOT_OPENED));
-  // The window opens on its second: the reason is its own and not told again.
-  EXPECT_EQ(Watch(list, 0, At(8, 10, 0, 2), PLUGIN_IDLE, 102010), kNothing);
-  EXPECT_FALSE(NoteReason(&list[0], REASON_QUALITY_NOT_OPENED));
-  EXPECT_EQ(Watch(list, 0, At(8, 10, 0, 9), PLUGIN_IDLE, 109000), (News{HISTORY_MISSED, REASON_QUALITY_NOT_OPENED}));
-
-  // Noted for an opening that did not come then: the next window starts afresh.
-  NoteAhead(&list[0], 200000);
-  NoteReason(&list[0], REASON_QUALITY_NOT_OPENED);
-  EXPECT_EQ(Watch(list, 0, At(9, 10, 0, 2), PLUGIN_IDLE, 200000 + NOTES_AHEAD_KEEP_MS), kNothing);
-  EXPECT_TRUE(NoteReason(&list[0], REASON_QUALITY_NOT_OPENED));
-  // Notes for a window that is open go to it as they are.
-  NoteWindowRecorded(&list[0]);
-  NoteAhead(&list[0], 201000);
-  EXPECT_EQ(list[0].run.notesAhead, 0);
-  EXPECT_EQ(Watch(list, 0, At(9, 10, 0, 9), PLUGIN_IDLE, 207000), kNothing);
-}
-
-TEST(WatchEntry, DiskNewsOnceAWindowAndAWarningWhileItIsOpenOrAboutTo) {
+// Ahead of its opening (the request handed over two seconds before): what is
+// noted belongs to the window about to open, told once in it.
+TEST(WatchEntry, NotesTakenAheadGoToTheWindowAboutToOpenAndDiskNewsIsToldOnceAWindow) {
   List list(1);
   Window(list[0], Hms(10, 0, 2), Hms(10, 5, 0));
-  // Looked at when the request went ahead, two seconds before the opening.
+  // Yesterday's window recorded, and its reasons told: nothing of it carries over.
+  EXPECT_EQ(Watch(list, 0, At(7, 10, 0, 2), PLUGIN_IDLE), kNothing);
+  NoteWindowRecorded(&list[0]);
+  NoteReason(&list[0], REASON_QUALITY_NOT_OPENED);
+  EXPECT_EQ(Watch(list, 0, At(7, 10, 5, 0), PLUGIN_IDLE), kNothing);
+
   EXPECT_EQ(Watch(list, 0, At(8, 10, 0, 0), PLUGIN_IDLE, 100000), kNothing);
   EXPECT_TRUE(WindowOpenOrOpening(&list[0], At(8, 10, 0, 0)));
   EXPECT_FALSE(WindowOpenOrOpening(&list[0], At(8, 9, 59, 59)));
   NoteAhead(&list[0], 100000);
+  EXPECT_TRUE(NoteReason(&list[0], REASON_QUALITY_NOT_OPENED));
+  NoteAhead(&list[0], 100000);  // the disk check of the same hand-over
   EXPECT_FALSE(DiskCheckedThisWindow(&list[0]));
   NoteDiskChecked(&list[0]);
   EXPECT_TRUE(NoteDiskVerdict(&list[0], DISK_SHORT));
-  // Inside the window: checked already, and short is not told again; full is, once.
-  EXPECT_EQ(Watch(list, 0, At(8, 10, 0, 2), PLUGIN_IDLE, 102000), kNothing);
+  // It opens on its second: neither is told again, full is told once.
+  EXPECT_EQ(Watch(list, 0, At(8, 10, 0, 2), PLUGIN_IDLE, 102010), kNothing);
+  EXPECT_FALSE(NoteReason(&list[0], REASON_QUALITY_NOT_OPENED));
   EXPECT_TRUE(DiskCheckedThisWindow(&list[0]));
   EXPECT_FALSE(NoteDiskVerdict(&list[0], DISK_SHORT));
+  EXPECT_FALSE(NoteDiskVerdict(&list[0], DISK_ENOUGH));
   EXPECT_TRUE(NoteDiskVerdict(&list[0], DISK_FULL));
   EXPECT_FALSE(NoteDiskVerdict(&list[0], DISK_FULL));
-  EXPECT_FALSE(NoteDiskVerdict(&list[0], DISK_ENOUGH));
-  EXPECT_FALSE(NoteDiskVerdict(&list[0], DISK_UNKNOWN));
-  EXPECT_TRUE(WindowOpenOrOpening(&list[0], At(8, 10, 4, 59)));
-  // The window ends: the warning with it; the next window is looked at afresh.
-  EXPECT_EQ(Watch(list, 0, At(8, 10, 5, 0), PLUGIN_IDLE, 400000), (News{HISTORY_MISSED, REASON_NOT_CHECKED}));
+  EXPECT_EQ(Watch(list, 0, At(8, 10, 5, 0), PLUGIN_IDLE, 400000), (News{HISTORY_MISSED, REASON_QUALITY_NOT_OPENED}));
   EXPECT_FALSE(WindowOpenOrOpening(&list[0], At(8, 10, 5, 0)));
-  EXPECT_EQ(Watch(list, 0, At(9, 10, 0, 2), PLUGIN_IDLE, 900000), kNothing);
-  EXPECT_FALSE(DiskCheckedThisWindow(&list[0]));
+
+  // Noted for an opening that did not come then: the next window starts afresh.
+  NoteAhead(&list[0], 500000);
+  NoteReason(&list[0], REASON_QUALITY_NOT_OPENED);
+  EXPECT_EQ(Watch(list, 0, At(9, 10, 0, 2), PLUGIN_IDLE, 500000 + NOTES_AHEAD_KEEP_MS), kNothing);
+  EXPECT_TRUE(NoteReason(&list[0], REASON_QUALITY_NOT_OPENED));
   EXPECT_TRUE(NoteDiskVerdict(&list[0], DISK_SHORT));
 }
 
