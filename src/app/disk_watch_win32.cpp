@@ -34,9 +34,6 @@ void CheckDisk(ScheduleEntry* entry, int32_t secondsOfDay, bool recording) {
   ShowWindowWarning(entry, warning);
 }
 
-}  // namespace
-
-namespace {
 
 // A name was made for the entry's window and handed over: its drive is
 // looked at once a window.
