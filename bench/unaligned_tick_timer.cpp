@@ -2,4 +2,4 @@
 // start-up, with whatever phase it got, as a reference for the aligned tick.
 #include "app/tick_timer_win32.h"
 
-void ArmSecondTick(HWND) {}
+void ArmSecondTick(HWND, const LocalTimeFields&) {}

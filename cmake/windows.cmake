@@ -105,6 +105,10 @@ if(E2E_TEST_SOURCES)
   target_compile_options(e2e_tests PRIVATE ${TAVELUND_WARNINGS})
   target_link_options(e2e_tests PRIVATE ${TEST_LINK})
   target_link_libraries(e2e_tests PRIVATE test_support tavelund_core gtest_main ${SYSTEM_LIBS})
+  # The SmallDrive tests run with a small drive of their own (a tmpfs), where
+  # the machine allows it: scripts/small-drive-run mounts it around them.
+  set_target_properties(e2e_tests PROPERTIES CROSSCOMPILING_EMULATOR
+    "${CMAKE_SOURCE_DIR}/scripts/small-drive-run;${WINE_PREFIX_DIR}")
   add_dependencies(e2e_tests Tavelund)
   if(TARGET standin-player)
     add_dependencies(e2e_tests standin-player)

@@ -20,5 +20,12 @@ if [ -z "${1:-}" ]; then
   for launch in build/*/wineprefix-launch; do stop_prefix "$launch"; done
 fi
 state=$(dirname "$prefix")
+# A small drive that a killed test run left mounted (scripts/small-drive-run).
+if mountpoint -q "$state/small-drive" 2>/dev/null; then
+  rm -f "$prefix/dosdevices/t:"
+  umount "$state/small-drive" 2>/dev/null || umount -l "$state/small-drive" ||
+    { echo "stop-wine.sh: the small drive $state/small-drive could not be unmounted" >&2; status=1; }
+  rmdir "$state/small-drive" 2>/dev/null || true
+fi
 [ -d "$state" ] && { wine_stop_display "$(cd "$state" && pwd)" || status=1; }
 exit $status

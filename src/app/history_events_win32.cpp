@@ -28,12 +28,18 @@ enum {
   // Lines told for windows that passed unseen; the notice counts them all.
   PASSED_WINDOW_LINES = 64,
   NOTICE_CAPACITY = 160,
+  STATUS_CAPACITY = 260,
 };
 
 // Everything here lives for one run of the main dialog (HistoryAtStart sets it).
 struct HistoryState {
   HWND dialog;
+  // The status line: a warning about a window stands over a notice, a notice
+  // over the plain status; each is kept to come back when the one over it goes.
+  const ScheduleEntry* warningEntry;
   bool noticeShown;
+  char noticeText[NOTICE_CAPACITY];
+  char statusText[STATUS_CAPACITY];
   bool autoStartPlayer;
   bool playerLaunched;
   DWORD playerLaunchedAtMs;
@@ -51,7 +57,24 @@ HistoryState state;
 
 void ShowNotice(const char* text) {
   state.noticeShown = true;
-  if (state.dialog) SetDlgItemTextA(state.dialog, IDC_MAIN_STATUS, text);
+  CopyText(state.noticeText, sizeof state.noticeText, text);
+  if (state.dialog && !state.warningEntry) SetDlgItemTextA(state.dialog, IDC_MAIN_STATUS, text);
+}
+
+bool InScheduleList(const ScheduleEntry* entry) {
+  for (const ScheduleEntry* e = scheduleList; e; e = e->next)
+    if (e == entry) return true;
+  return false;
+}
+
+// The window the warning was about has ended (or its entry is gone): the
+// line shows the notice, if one still stands, else the plain status.
+void EndWarningWithItsWindow(const TickReading& reading) {
+  const ScheduleEntry* entry = state.warningEntry;
+  if (!entry || (InScheduleList(entry) && WindowOpenOrOpening(entry, reading.time))) return;
+  state.warningEntry = nullptr;
+  if (state.dialog)
+    SetDlgItemTextA(state.dialog, IDC_MAIN_STATUS, state.noticeShown ? state.noticeText : state.statusText);
 }
 
 // Every line goes through here: a history that cannot be written is told
@@ -148,6 +171,7 @@ void TellNotStarted(ScheduleEntry* entry, HistoryReason reason) {
 void HistoryAtStart(HWND dialog) {
   ZeroMemory(&state, sizeof state);
   state.dialog = dialog;
+  GetDlgItemTextA(dialog, IDC_MAIN_STATUS, state.statusText, sizeof state.statusText);
   char value[16];
   ReadSetting(STR_SECTION_CONFIG, STR_KEY_AUTO_START_PLAYER, value, sizeof value);
   state.autoStartPlayer = AutoStartPlayerEnabled(value);
@@ -221,6 +245,7 @@ void WatchWindows(const TickReading& reading) {
     WindowNews news = WatchEntry(scheduleList, entry, reading);
     if (news.kind != HISTORY_NONE) TellReason(news.kind, entry, news.reason);
   }
+  EndWarningWithItsWindow(reading);
   StartPlayerForDueWindow(reading);
 }
 
@@ -230,7 +255,15 @@ void KeepHistoryAliveAfterTick(const TickReading& reading) {
   state.keptAliveAtMs = reading.tickMs;
 }
 
+void HistoryOfHandOver(const TickReading& reading, const HandOverNews& news) {
+  if (!news.entry || news.problem == START_PROBLEM_NONE) return;
+  // Told for the window about to open: the same reason inside it is not told again.
+  NoteAhead(news.entry, reading.tickMs);
+  TellNotStarted(news.entry, ReasonOfStart(news.problem, news.request));
+}
+
 void HistoryOfTick(const TickReading& reading, const TickOutcome& outcome) {
+  HistoryOfHandOver(reading, outcome.handOver);
   ScheduleEntry* entry = outcome.entry;
   switch (outcome.action) {
     case TICK_START:
@@ -259,8 +292,16 @@ void HistoryOfTick(const TickReading& reading, const TickOutcome& outcome) {
 }
 
 void ShowStatus(HWND dialog, const char* text) {
-  if (!state.noticeShown) SetDlgItemTextA(dialog, IDC_MAIN_STATUS, text);
+  CopyText(state.statusText, sizeof state.statusText, text);
+  if (!state.noticeShown && !state.warningEntry) SetDlgItemTextA(dialog, IDC_MAIN_STATUS, text);
 }
+
+void ShowWindowWarning(const ScheduleEntry* entry, const char* text) {
+  state.warningEntry = entry;
+  if (state.dialog) SetDlgItemTextA(state.dialog, IDC_MAIN_STATUS, text);
+}
+
+void TellHistory(HistoryEvent kind, const ScheduleEntry* entry, const char* detail) { Tell(kind, entry, detail); }
 
 void ShowHistory() {
   state.noticeShown = false;

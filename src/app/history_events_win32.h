@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 
+#include "history/history.h"
 #include "schedule/schedule.h"
 #include "scheduler/tick.h"
 #include "scheduler/tick_win32.h"
@@ -37,10 +38,20 @@ void WatchWindows(const TickReading& reading);
 void KeepHistoryAliveAfterTick(const TickReading& reading);
 // Every tick the schedule was checked: what it did.
 void HistoryOfTick(const TickReading& reading, const TickOutcome& outcome);
+// A request handed over ahead (by a tick or between two): a failed one is a
+// failed try of the window about to open, told once per reason and window.
+void HistoryOfHandOver(const TickReading& reading, const HandOverNews& news);
 
 // The status line. A notice (missed windows, a history that cannot be
 // written) stays in it until the user opens the history; meanwhile other
 // status texts are not shown.
 void ShowStatus(HWND dialog, const char* text);
+// A warning about the entry's window: it stands in the status line, over a
+// notice too, while that window is open or about to open; then the line
+// shows what it would have shown meanwhile (the notice, if it still stands).
+void ShowWindowWarning(const ScheduleEntry* entry, const char* text);
+// One line of the history (the entry's window, the detail); a history that
+// cannot be written is told once in the status line.
+void TellHistory(HistoryEvent kind, const ScheduleEntry* entry, const char* detail);
 // Opens the history in the text viewer and takes the notice down.
 void ShowHistory();

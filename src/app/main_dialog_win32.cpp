@@ -2,6 +2,7 @@
 
 #include "app/app_win32.h"
 #include "app/autostart_win32.h"
+#include "app/disk_watch_win32.h"
 #include "app/history_events_win32.h"
 #include "app/main_view.h"
 #include "app/power.h"
@@ -338,9 +339,10 @@ void OnSecondTick(HWND dialog) {
   // A window has begun: the next wake is for the one after it.
   if (outcome.action == TICK_CONFIRM || outcome.action == TICK_ADOPT) RearmWake();
   if (pluginWindow) HistoryOfTick(reading, outcome);
+  CheckDiskAfterTick(reading, outcome);
   KeepHistoryAliveAfterTick(reading);
   app.lastReading = reading;
-  ArmSecondTick(dialog);
+  ArmSecondTick(dialog, reading.time);
 }
 
 // Shortly after a stop the plug-in is idle again: a window opening on the
@@ -351,7 +353,9 @@ void OnHandOverTimer(HWND dialog) {
   TickReading reading = ReadTick();
   // A plug-in that has gone is the tick's to notice.
   if (reading.plugin == PLUGIN_NONE) return;
-  CheckAhead(dialog, reading, &app.ahead);
+  HandOverNews news = CheckAhead(dialog, reading, &app.ahead);
+  HistoryOfHandOver(reading, news);
+  CheckDiskAfterHandOver(reading, news);
 }
 
 // ---- Sleep, wake and clock changes ----

@@ -36,3 +36,9 @@ unsigned DelayToNextSecond(int millisecond) {
   if (millisecond < 0 || millisecond > 999) millisecond = 0;
   return static_cast<unsigned>(1000 - millisecond + TICK_ALIGN_MARGIN_MS);
 }
+
+unsigned DelayToNextTick(const LocalTimeFields& ticked, const LocalTimeFields& now) {
+  const bool sameSecond = ticked.second == now.second && ticked.minute == now.minute && ticked.hour == now.hour &&
+                          ticked.day == now.day && ticked.month == now.month && ticked.year == now.year;
+  return sameSecond ? DelayToNextSecond(now.millisecond) : 0u;
+}

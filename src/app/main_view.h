@@ -3,6 +3,7 @@
 #include <cstddef>
 
 #include "schedule/schedule.h"
+#include "scheduler/naming.h"
 
 // Room for the longest line: two clocks, the mark and a whole 259-byte
 // pattern. Lines of hand-edited oddities (huge times) are cut with "...".
@@ -21,3 +22,9 @@ void UpdateTitleClock(char* title, size_t capacity, int hour, int minute, int se
 // turns over.
 unsigned DelayToNextSecond(int millisecond);
 enum { TICK_ALIGN_MARGIN_MS = 5 };
+// The delay of the next tick after a tick that read the clock at `ticked`,
+// the clock now at `now`: just after the next second boundary, or at once (0)
+// when the clock has left the second the tick read. A tick that worked past
+// its second (a request handed over ahead waits until the window's second)
+// must not leave that second to wait for the one after.
+unsigned DelayToNextTick(const LocalTimeFields& ticked, const LocalTimeFields& now);

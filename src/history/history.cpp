@@ -26,6 +26,8 @@ const char* const kEventTexts[] = {
     STR_HISTORY_SLEEP_WHILE_RECORDING,
     STR_HISTORY_START_WITH_WINDOWS_ON,
     STR_HISTORY_START_WITH_WINDOWS_OFF,
+    STR_HISTORY_DISK_SHORT,
+    STR_HISTORY_DISK_FULL,
 };
 static_assert(sizeof kEventTexts / sizeof kEventTexts[0] == HISTORY_EVENT_COUNT, "one text per event");
 
@@ -134,6 +136,26 @@ int FormatDatedReason(char* detail, size_t capacity, HistoryReason reason, const
 
 int FormatMissedNotice(char* text, size_t capacity, int count) {
   return FormatText(text, capacity, STR_NOTICE_MISSED, count);
+}
+
+HistoryEvent FormatDiskNews(char* detail, size_t detailCapacity, char* warning, size_t warningCapacity,
+                            DiskVerdict verdict, uint64_t needBytes, uint64_t freeBytes, const char* folder) {
+  const unsigned need = MegabytesUp(needBytes), free = MegabytesDown(freeBytes);
+  switch (verdict) {
+    case DISK_SHORT:
+      FormatText(detail, detailCapacity, STR_HISTORY_DISK_SHORT_DETAIL, need, free, folder);
+      FormatText(warning, warningCapacity, STR_STATUS_DISK_SHORT, need, free);
+      return HISTORY_DISK_SHORT;
+    case DISK_FULL:
+      FormatText(detail, detailCapacity, STR_HISTORY_DISK_FULL_DETAIL, free, folder);
+      CopyText(warning, warningCapacity, STR_HISTORY_DISK_FULL);
+      return HISTORY_DISK_FULL;
+    case DISK_UNKNOWN:
+    case DISK_ENOUGH: break;
+  }
+  CopyText(detail, detailCapacity, "");
+  CopyText(warning, warningCapacity, "");
+  return HISTORY_NONE;
 }
 
 bool HistoryNeedsRenaming(uint64_t currentSize, size_t lineLength) {

@@ -9,6 +9,7 @@
 
 #include "recorder/request.h"
 #include "schedule/schedule.h"
+#include "scheduler/disk_space.h"
 #include "scheduler/naming.h"
 #include "scheduler/tick.h"
 
@@ -33,6 +34,8 @@ enum HistoryEvent {
   HISTORY_SLEEP_WHILE_RECORDING,
   HISTORY_START_WITH_WINDOWS_ON,   // the user turned the start at sign-in on
   HISTORY_START_WITH_WINDOWS_OFF,  // ... or off
+  HISTORY_DISK_SHORT,          // the recording's drive has less room than the window needs
+  HISTORY_DISK_FULL,           // ...and while recording almost none: probably cut
   HISTORY_EVENT_COUNT
 };
 
@@ -94,6 +97,12 @@ int FormatStartedDetail(char* detail, size_t capacity, const char* fileName, con
 int FormatDatedReason(char* detail, size_t capacity, HistoryReason reason, const LocalTimeFields& opened);
 // "놓친 녹음 N건 — 녹음 기록을 보세요".
 int FormatMissedNotice(char* text, size_t capacity, int count);
+
+// What a disk check found short or full: the event, the history line's
+// detail (needed and free space in MB, the folder) and the status line's
+// warning. HISTORY_NONE for any other verdict, with both texts empty.
+HistoryEvent FormatDiskNews(char* detail, size_t detailCapacity, char* warning, size_t warningCapacity,
+                            DiskVerdict verdict, uint64_t needBytes, uint64_t freeBytes, const char* folder);
 
 // Whether a line of lineLength bytes makes a file of currentSize bytes pass
 // the limit, so the file must be renamed first. An empty file never is: a

@@ -73,6 +73,17 @@ void ClearWindowNotes(ScheduleEntry* entry) {
   entry->run.windowRecorded = 0;
   entry->run.lastReason = REASON_NONE;
   entry->run.reasonsTold = 0;
+  entry->run.diskNotes = 0;
+}
+
+bool NotesTakenAheadHold(const ScheduleEntry* entry, uint32_t nowMs) {
+  return entry->run.notesAhead && !TicksElapsed(entry->run.notesAheadAtMs, nowMs, NOTES_AHEAD_KEEP_MS);
+}
+
+// A window opens with fresh notes, unless they were taken for it just ahead.
+void OpenWindowNotes(ScheduleEntry* entry, uint32_t nowMs) {
+  if (!NotesTakenAheadHold(entry, nowMs)) ClearWindowNotes(entry);
+  entry->run.notesAhead = 0;
 }
 
 // What the reading shows about an open window that nothing records.
@@ -156,7 +167,7 @@ WindowNews WatchEntry(ScheduleEntry* list, ScheduleEntry* entry, const TickReadi
     HistoryReason last = static_cast<HistoryReason>(entry->run.lastReason);
     return WindowNews{HISTORY_MISSED, last != REASON_NONE ? last : REASON_NOT_CHECKED};
   }
-  if (!wasOpen) ClearWindowNotes(entry);
+  if (!wasOpen) OpenWindowNotes(entry, reading.tickMs);
   // A start still unconfirmed when the window runs out never recorded.
   if (!due && entry->run.starting && !entry->run.windowRecorded) entry->run.lastReason = REASON_NOT_CONFIRMED;
   if (EntryActive(entry) || entry->run.held || entry->run.windowRecorded) return nothing;
@@ -175,6 +186,34 @@ bool NoteReason(ScheduleEntry* entry, HistoryReason reason) {
 }
 
 void NoteWindowRecorded(ScheduleEntry* entry) { entry->run.windowRecorded = 1; }
+
+namespace {
+enum DiskNote { DISK_NOTE_CHECKED = 1, DISK_NOTE_SHORT = 2, DISK_NOTE_FULL = 4 };
+}  // namespace
+
+bool DiskCheckedThisWindow(const ScheduleEntry* entry) { return (entry->run.diskNotes & DISK_NOTE_CHECKED) != 0; }
+
+void NoteDiskChecked(ScheduleEntry* entry) { entry->run.diskNotes |= DISK_NOTE_CHECKED; }
+
+bool NoteDiskVerdict(ScheduleEntry* entry, DiskVerdict verdict) {
+  const uint8_t bit = verdict == DISK_SHORT ? DISK_NOTE_SHORT : verdict == DISK_FULL ? DISK_NOTE_FULL : 0;
+  if (!bit || (entry->run.diskNotes & bit)) return false;
+  entry->run.diskNotes |= bit;
+  return true;
+}
+
+bool WindowOpenOrOpening(const ScheduleEntry* entry, const LocalTimeFields& now) {
+  if (entry->run.windowOpen) return true;
+  const int32_t until = SecondsUntilWindowOpens(entry, now);
+  return until != NO_WINDOW_AHEAD && until <= PRE_ARM_LEAD_SECONDS;
+}
+
+void NoteAhead(ScheduleEntry* entry, uint32_t nowMs) {
+  if (entry->run.windowOpen) return;
+  if (!NotesTakenAheadHold(entry, nowMs)) ClearWindowNotes(entry);
+  entry->run.notesAhead = 1;
+  entry->run.notesAheadAtMs = nowMs;
+}
 
 int WindowsPassedBetween(ScheduleEntry* list, int64_t after, int64_t until, PassedWindow* out, int capacity) {
   if (until <= after) return 0;

@@ -8,6 +8,7 @@
 
 #include "history/history.h"
 #include "schedule/schedule.h"
+#include "scheduler/disk_space.h"
 #include "scheduler/naming.h"
 #include "scheduler/tick.h"
 
@@ -36,7 +37,8 @@ struct WindowNews {
 // Brings the entry's window notes up to the reading, before the schedule tick
 // acts on it. A window is open while the entry is due, and beyond that while
 // it records or starts (the tick stops it at its end). At its opening the
-// notes of the last window are cleared; at its end it is missed unless a
+// notes of the last window are cleared (not those taken for it just ahead,
+// NoteAhead); at its end it is missed unless a
 // recording of it ran, with the last reason it did not record; the player
 // start it had is forgotten. While it is open and neither records, starts
 // nor is held by the user, what the reading shows is a reason of its own: no
@@ -47,8 +49,29 @@ WindowNews WatchEntry(ScheduleEntry* list, ScheduleEntry* entry, const TickReadi
 // Notes a reason the entry's current window did not record; true when it is
 // the first time this window has it (then it is to be told).
 bool NoteReason(ScheduleEntry* entry, HistoryReason reason);
+
+// A try made for a window before it opens (its request handed over ahead):
+// what is noted from here on belongs to that window and is kept when it
+// opens within NOTES_AHEAD_KEEP_MS, instead of being cleared there, so a
+// reason told ahead is not told again inside the window. Notes taken for a
+// window that did not open then are dropped at the next opening.
+enum { NOTES_AHEAD_KEEP_MS = (PRE_ARM_LEAD_SECONDS + 3) * 1000 };
+void NoteAhead(ScheduleEntry* entry, uint32_t nowMs);
 // A recording of the entry's current window runs: the window is not missed.
 void NoteWindowRecorded(ScheduleEntry* entry);
+
+// ---- The drive of the window's recording ----
+
+// Whether the drive was looked at for the entry's window already (when its
+// name was handed over, ahead or on its second).
+bool DiskCheckedThisWindow(const ScheduleEntry* entry);
+void NoteDiskChecked(ScheduleEntry* entry);
+// True when a check's verdict is to be told: the first time in the window
+// that it is short, and the first time that it is full.
+bool NoteDiskVerdict(ScheduleEntry* entry, DiskVerdict verdict);
+// Whether the entry's window is open (at the last reading) or opens within
+// PRE_ARM_LEAD_SECONDS: a warning about it stands that long.
+bool WindowOpenOrOpening(const ScheduleEntry* entry, const LocalTimeFields& now);
 
 // ---- Windows nobody saw ----
 

@@ -26,32 +26,33 @@ HWND QualityDialogOf(HWND owner) {
 }
 
 // After IDOK the quality dialog should go away. A dialog that never does must
-// not hold the program forever: give it the same 20 seconds as the opening,
-// and give up at once when the plug-in itself is gone. Returns true when the
+// not hold the program forever: give it as long as the opening (limitMs), and
+// give up at once when the plug-in itself is gone. Returns true when the
 // dialog closed while the plug-in still lives.
-bool WaitForQualityDialogToClose(HWND quality) {
+bool WaitForQualityDialogToClose(HWND quality, uint32_t limitMs) {
   DWORD started = GetTickCount();
   for (;;) {
     if (!PluginAlive()) return false;
     // A dying player takes both windows down, in no set order: the dialog's
     // going only counts while the plug-in is still there after it.
     if (!IsWindow(quality)) return PluginAlive();
-    if (TicksElapsed(started, GetTickCount(), QUALITY_WAIT_LIMIT_MS)) return false;
+    if (TicksElapsed(started, GetTickCount(), limitMs)) return false;
     Sleep(QUALITY_POLL_MS);
   }
 }
 
 // Brings up the quality dialog (unless it is open already), accepts it and
-// waits for it to close.
-RequestResult ConfirmQualityDialog() {
+// waits for it to close. Each wait gets its own limit, cut at the deadline.
+RequestResult ConfirmQualityDialog(const RequestDeadline& deadline) {
   HWND quality = FindQualityDialog(true);
   if (!quality) {
     PostCommand(pluginWindow, PLUGIN_COMMAND_QUALITY);
-    quality = FindQualityDialog(false);
+    quality = FindQualityDialog(false, WaitLimit(QUALITY_WAIT_LIMIT_MS, deadline, GetTickCount()));
     if (!quality) return PluginAlive() ? REQUEST_QUALITY_NOT_OPENED : REQUEST_PLUGIN_GONE;
   }
   PostCommand(quality, IDOK);
-  if (WaitForQualityDialogToClose(quality)) return REQUEST_DONE;
+  if (WaitForQualityDialogToClose(quality, WaitLimit(QUALITY_WAIT_LIMIT_MS, deadline, GetTickCount())))
+    return REQUEST_DONE;
   return PluginAlive() ? REQUEST_QUALITY_NOT_CLOSED : REQUEST_PLUGIN_GONE;
 }
 
@@ -111,9 +112,14 @@ void StopRecordingCommand() {
   if (ReadPluginState() == PLUGIN_RECORDING) PostToPlugin(PLUGIN_COMMAND_STOP);
 }
 
-RequestResult HandOverRecordingRequest(HWND mainWindow, const ScheduleEntry* entry, const char* fileName) {
+RequestResult HandOverRecordingRequest(HWND mainWindow, const ScheduleEntry* entry, const char* fileName,
+                                       const RequestDeadline& deadline) {
   if (!entry) return REQUEST_NOT_TAKEN;
   if (!PluginAlive()) return REQUEST_PLUGIN_GONE;
+  // Nothing is sent once the deadline has come: the start on the second
+  // hands the request over itself.
+  const uint32_t sendLimitMs = WaitLimit(REQUEST_SEND_LIMIT_MS, deadline, GetTickCount());
+  if (sendLimitMs == 0) return REQUEST_NOT_TAKEN;
   char* block = static_cast<char*>(LocalAlloc(LMEM_FIXED, REQUEST_BLOCK_SIZE));
   if (!block) return REQUEST_NO_MEMORY;
   if (!BuildRecordingRequest(block, entry, fileName)) {
@@ -127,29 +133,30 @@ RequestResult HandOverRecordingRequest(HWND mainWindow, const ScheduleEntry* ent
   request.lpData = block;
   DWORD_PTR answer = 0;
   LRESULT delivered = SendMessageTimeoutA(pluginWindow, WM_COPYDATA, reinterpret_cast<WPARAM>(mainWindow),
-                                          reinterpret_cast<LPARAM>(&request), SMTO_NORMAL,
-                                          REQUEST_SEND_LIMIT_MS, &answer);
+                                          reinterpret_cast<LPARAM>(&request), SMTO_NORMAL, sendLimitMs,
+                                          &answer);
   LocalFree(block);
   // Not taken within the limit (or the plug-in went away): starting now
   // would record under whatever name the plug-in had before.
   if (!delivered) return PluginAlive() ? REQUEST_NOT_TAKEN : REQUEST_PLUGIN_GONE;
   // Parameters only count once the plug-in's quality dialog has accepted them.
-  if (entry->flags & FLAG_MP3_PARAMS) return ConfirmQualityDialog();
+  if (entry->flags & FLAG_MP3_PARAMS) return ConfirmQualityDialog(deadline);
   return REQUEST_DONE;
 }
 
 RequestResult SendRecordingRequest(HWND mainWindow, const ScheduleEntry* entry, const char* fileName) {
-  RequestResult result = HandOverRecordingRequest(mainWindow, entry, fileName);
+  RequestResult result = HandOverRecordingRequest(mainWindow, entry, fileName, NO_DEADLINE);
   if (result == REQUEST_DONE) StartPluginRecording();
   return result;
 }
 
-HWND FindQualityDialog(bool once) {
+HWND FindQualityDialog(bool once, uint32_t limitMs) {
   DWORD started = GetTickCount();
   for (;;) {
-    if (TicksElapsed(started, GetTickCount(), QUALITY_WAIT_LIMIT_MS) || !PluginAlive()) return nullptr;
+    if (!PluginAlive()) return nullptr;
+    // Looked for at least once, also with no time left.
     HWND quality = QualityDialogOf(pluginWindow);
-    if (quality || once) return quality;
+    if (quality || once || TicksElapsed(started, GetTickCount(), limitMs)) return quality;
     Sleep(QUALITY_POLL_MS);
   }
 }

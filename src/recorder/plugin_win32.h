@@ -2,6 +2,7 @@
 #pragma once
 #include <windows.h>
 
+#include "recorder/plugin_contract.h"
 #include "recorder/request.h"
 #include "schedule/schedule.h"
 
@@ -24,9 +25,12 @@ void StopRecordingCommand();
 
 // Hands the plug-in the entry's parameters and the file name (and, with
 // parameters, confirms its quality dialog) without starting the recording.
-RequestResult HandOverRecordingRequest(HWND mainWindow, const ScheduleEntry* entry, const char* fileName);
+// Every wait ends at the deadline at the latest; what is not done by then
+// has failed.
+RequestResult HandOverRecordingRequest(HWND mainWindow, const ScheduleEntry* entry, const char* fileName,
+                                       const RequestDeadline& deadline);
 // The same, then starts the recording when the hand-over succeeded.
 RequestResult SendRecordingRequest(HWND mainWindow, const ScheduleEntry* entry, const char* fileName);
 // The plug-in's open quality dialog: looked for once, or waited for within
-// the limit. None when it did not appear or the plug-in went away.
-HWND FindQualityDialog(bool once);
+// limitMs. None when it did not appear or the plug-in went away.
+HWND FindQualityDialog(bool once, uint32_t limitMs = QUALITY_WAIT_LIMIT_MS);

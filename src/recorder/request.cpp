@@ -37,3 +37,11 @@ int FormatFoundStatus(char* status, size_t capacity, const char* pluginTitle) {
 bool TicksElapsed(uint32_t startTick, uint32_t nowTick, uint32_t limit) {
   return static_cast<uint32_t>(nowTick - startTick) >= limit;
 }
+
+uint32_t WaitLimit(uint32_t ownLimitMs, const RequestDeadline& deadline, uint32_t nowMs) {
+  if (!deadline.set) return ownLimitMs;
+  // Signed: a deadline just passed is not read as one far ahead across the wrap.
+  int32_t left = static_cast<int32_t>(deadline.atMs - nowMs);
+  if (left <= 0) return 0;
+  return static_cast<uint32_t>(left) < ownLimitMs ? static_cast<uint32_t>(left) : ownLimitMs;
+}

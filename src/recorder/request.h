@@ -54,3 +54,16 @@ enum { FOUND_STATUS_CAPACITY = PLUGIN_TITLE_CAPACITY + sizeof STR_STATUS_FOUND_S
 // True once limit milliseconds or more have passed between two tick counts,
 // also across the counter's wrap (unsigned difference).
 bool TicksElapsed(uint32_t startTick, uint32_t nowTick, uint32_t limit);
+
+// The tick count by which a request must be through with every wait: set for
+// a request handed over ahead of its second, which may never push the start
+// past that second. A request on its second has none; its waits keep their
+// own limits.
+struct RequestDeadline {
+  uint8_t set;
+  uint32_t atMs;
+};
+const RequestDeadline NO_DEADLINE = {0, 0};
+// How long a wait that begins at nowMs may last: its own limit, cut at the
+// deadline; 0 once the deadline has come (the wait then looks only once).
+uint32_t WaitLimit(uint32_t ownLimitMs, const RequestDeadline& deadline, uint32_t nowMs);

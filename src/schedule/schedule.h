@@ -25,6 +25,9 @@ struct EntryRun {
   uint8_t playerStarted;   // the player was started for this window
   uint8_t lastReason;      // the last reason it did not record (HistoryReason)
   uint32_t reasonsTold;    // bit r: reason r was told for this window
+  uint8_t notesAhead;      // the notes were taken for the window about to open...
+  uint32_t notesAheadAtMs; // ...at this tick count
+  uint8_t diskNotes;       // its drive looked at, found short, found full (history/watch.h)
 };
 
 struct ScheduleEntry {

@@ -192,7 +192,7 @@ bool SameRequestShape(const ScheduleEntry* entry, const RequestShape& shape) {
 }
 
 PreArmChoice DecidePreArm(ScheduleEntry* list, const TickReading& reading, int32_t leadSeconds) {
-  const PreArmChoice none{nullptr, 0, reading.time};
+  const PreArmChoice none{nullptr, 0, reading.time, reading.tickMs};
   if (reading.plugin != PLUGIN_IDLE || ActiveEntry(list)) return none;
   if (FirstToStart(list, SecondsOfDay(reading.time), reading.time.dayOfWeek, reading.tickMs)) return none;
   for (int32_t ahead = 1; ahead <= leadSeconds; ++ahead) {
@@ -202,7 +202,8 @@ PreArmChoice DecidePreArm(ScheduleEntry* list, const TickReading& reading, int32
     ScheduleEntry* e = FirstToStart(list, SecondsOfDay(at), at.dayOfWeek, thenMs);
     if (!e) continue;
     if (SecondsUntilWindowOpens(e, reading.time) != ahead) return none;
-    return PreArmChoice{e, ahead, at};
+    const uint32_t secondMs = reading.tickMs - static_cast<uint32_t>(reading.time.millisecond);
+    return PreArmChoice{e, ahead, at, secondMs + static_cast<uint32_t>(ahead) * 1000u};
   }
   return none;
 }

@@ -126,6 +126,10 @@ struct PreArmChoice {
   ScheduleEntry* entry;   // none: nothing to hand over now
   int32_t secondsAhead;   // 1 .. lead
   LocalTimeFields at;     // the second its window opens
+  // The millisecond counter at that second (the reading's counter less its
+  // millisecond, plus the seconds ahead): the hand-over is through by then,
+  // or has failed, so it never pushes the start past its second.
+  uint32_t deadlineMs;
 };
 
 // Only with an idle plug-in that answered, no entry recording or starting and

@@ -73,6 +73,10 @@ void ResetOutcome(const TickDecision& decision, TickOutcome* outcome) {
   outcome->problem = START_PROBLEM_NONE;
   outcome->request = REQUEST_DONE;
   outcome->fileName[0] = '\0';
+  outcome->handOver.entry = nullptr;
+  outcome->handOver.problem = START_PROBLEM_NONE;
+  outcome->handOver.request = REQUEST_DONE;
+  outcome->handOver.fileName[0] = '\0';
 }
 
 }  // namespace
@@ -85,19 +89,29 @@ void ForgetArmedStart(ArmedStart* ahead) {
 // At a tick that started nothing: keeps what was handed over ahead while it
 // holds, else gives it up, and hands over the next window's request when one
 // opens within the lead. A hand-over that failed is not tried again for the
-// same second: each try may block for a long time.
-void CheckAhead(HWND mainWindow, const TickReading& reading, ArmedStart* ahead) {
+// same second: the start on the second goes the whole way instead. Its waits
+// end on that second, so the start is never later for it.
+HandOverNews CheckAhead(HWND mainWindow, const TickReading& reading, ArmedStart* ahead) {
+  HandOverNews news = {nullptr, START_PROBLEM_NONE, REQUEST_DONE, ""};
   PreArmChoice choice = DecidePreArm(scheduleList, reading, HandOverLeadSeconds());
   if (ahead->armed.entry) {
     PreArmFit fit = ReviewPreArm(ahead->armed, scheduleList, reading, choice);
-    if (fit == PRE_ARM_FITS && ahead->plugin == pluginWindow) return;
+    if (fit == PRE_ARM_FITS && ahead->plugin == pluginWindow) return news;
     ForgetArmedStart(ahead);
   }
-  if (!choice.entry) return;
+  if (!choice.entry) return news;
   BeginPreArm(&ahead->armed, choice);
   ahead->plugin = pluginWindow;
-  ahead->armed.ready = PrepareFileName(choice.entry, choice.at, ahead->armed.fileName) == START_PROBLEM_NONE &&
-                       HandOverRecordingRequest(mainWindow, choice.entry, ahead->armed.fileName) == REQUEST_DONE;
+  news.entry = choice.entry;
+  news.problem = PrepareFileName(choice.entry, choice.at, ahead->armed.fileName);
+  if (news.problem == START_PROBLEM_NONE) {
+    const RequestDeadline deadline = {1, choice.deadlineMs};
+    news.request = HandOverRecordingRequest(mainWindow, choice.entry, ahead->armed.fileName, deadline);
+    if (news.request != REQUEST_DONE) news.problem = START_REQUEST_FAILED;
+  }
+  ahead->armed.ready = news.problem == START_PROBLEM_NONE;
+  CopyText(news.fileName, sizeof news.fileName, ahead->armed.fileName);
+  return news;
 }
 
 TickReading ReadTick() {
@@ -125,7 +139,7 @@ void CheckSchedules(HWND mainWindow, const TickReading& reading, ArmedStart* ahe
       NoteStartFailed(entry, reading.tickMs);
       break;
     case TICK_RECORDING_LOST: NoteStartFailed(entry, reading.tickMs); break;
-    case TICK_NOTHING: CheckAhead(mainWindow, reading, ahead); break;
+    case TICK_NOTHING: outcome->handOver = CheckAhead(mainWindow, reading, ahead); break;
   }
   // Whatever else the tick did, a request handed over ahead no longer holds.
   if (decision.action != TICK_NOTHING) ForgetArmedStart(ahead);

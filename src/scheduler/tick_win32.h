@@ -15,6 +15,15 @@ struct ArmedStart {
 };
 void ForgetArmedStart(ArmedStart* ahead);
 
+// What a hand-over ahead did: the entry it was tried for (none when nothing
+// was tried) and, when it failed, why.
+struct HandOverNews {
+  ScheduleEntry* entry;
+  StartProblem problem;
+  RequestResult request;
+  char fileName[PATH_CAPACITY];  // the name made for it ("" when none was)
+};
+
 // What one tick did, for the main window to show and tell.
 struct TickOutcome {
   TickAction action;
@@ -25,6 +34,8 @@ struct TickOutcome {
   // is a start like any other: entry, fileName and request say what went to
   // the plug-in.
   char fileName[PATH_CAPACITY];
+  // A tick that started nothing may have handed the next request over.
+  HandOverNews handOver;
 };
 
 // The clock, the millisecond counter and the plug-in's state, read once.
@@ -41,8 +52,9 @@ void CheckSchedules(HWND mainWindow, const TickReading& reading, ArmedStart* ahe
 
 // Between two ticks (PRE_ARM_AFTER_STOP_MS after a stop): only the hand-over
 // ahead, as a tick that starts nothing does it. Nothing is started, stopped
-// or confirmed here: that stays with the ticks.
-void CheckAhead(HWND mainWindow, const TickReading& reading, ArmedStart* ahead);
+// or confirmed here: that stays with the ticks. The hand-over ends by the
+// window's second at the latest.
+HandOverNews CheckAhead(HWND mainWindow, const TickReading& reading, ArmedStart* ahead);
 
 // How far ahead of its second a request is handed over. Kept in a file of
 // its own: the benchmark builds the program with its own, handing nothing

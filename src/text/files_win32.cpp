@@ -15,3 +15,12 @@ int PathKind(const char* path) {
   FindClose(search);
   return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? 2 : 1;
 }
+
+int DriveFreeBytes(const char* folder, uint64_t* freeBytes) {
+  ULARGE_INTEGER available;
+  if (!folder[0] || !GetDiskFreeSpaceExA(folder, &available, nullptr, nullptr)) return 0;
+  *freeBytes = available.QuadPart;
+  return 1;
+}
+
+int (*freeSpaceQuery)(const char* folder, uint64_t* freeBytes) = DriveFreeBytes;

@@ -1,6 +1,7 @@
 // What the file system says about a path: the facts the output naming and
 // the player launch both rely on.
 #pragma once
+#include <cstdint>
 
 // 1 when a file (not a directory) exists at path, from its attributes: a file
 // that is locked or cannot be read still exists.
@@ -9,3 +10,11 @@ int FileExists(const char* path);
 // 0 when nothing matches path, 2 when the first match is a directory, 1 when
 // it is anything else.
 int PathKind(const char* path);
+
+// The bytes free for this user on the drive that holds folder (a folder path
+// ending in a backslash; a share's root "\\server\share\" counts as a
+// drive): 1 with *freeBytes, 0 when the system cannot tell. One call to the
+// system.
+int DriveFreeBytes(const char* folder, uint64_t* freeBytes);
+// The query the program asks: DriveFreeBytes, unless a test put its own here.
+extern int (*freeSpaceQuery)(const char* folder, uint64_t* freeBytes);

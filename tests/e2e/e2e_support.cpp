@@ -45,6 +45,22 @@ bool FileExists(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+bool AgeFile(const std::string& path, int secondsAgo) {
+  HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  ULARGE_INTEGER value;
+  value.LowPart = now.dwLowDateTime;
+  value.HighPart = now.dwHighDateTime;
+  value.QuadPart -= static_cast<ULONGLONG>(secondsAgo) * 10000000ULL;
+  FILETIME then = {value.LowPart, value.HighPart};
+  BOOL ok = SetFileTime(file, nullptr, nullptr, &then);
+  CloseHandle(file);
+  return ok != FALSE;
+}
+
 long long FileSize(const std::string& path) {
   WIN32_FILE_ATTRIBUTE_DATA data;
   if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return -1;

@@ -43,6 +43,8 @@ std::string ReadFileBytes(const std::string& path);
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
 // The CR LF ended lines of text, without their ends; an unended last line is left out.
 std::vector<std::string> CrlfLines(const std::string& text);
+// Sets a file's last-write time to secondsAgo before now.
+bool AgeFile(const std::string& path, int secondsAgo);
 // Tries to open the file for writing without sharing and closes it again.
 // Returns 0 when that worked, else the error (ERROR_SHARING_VIOLATION while
 // another process writes it).

@@ -84,17 +84,6 @@ long LatenessMs(const std::string& line) {
   return std::strtol(line.c_str() + at + before.size(), nullptr, 10);
 }
 
-// Waits until the history holds `count` lines of the event.
-bool WaitForHistory(const std::string& dir, const std::string& event, size_t count, DWORD timeoutMs) {
-  return e2e::WaitFor([&] { return HistoryOf(dir, event).size() >= count; }, timeoutMs, 100);
-}
-
-std::string Joined(const std::vector<std::string>& lines) {
-  std::string text;
-  for (const std::string& line : lines) text += line + "\n";
-  return text;
-}
-
 // ============================================================================
 // The player started for a due window
 // ============================================================================
@@ -223,23 +212,6 @@ TEST(HistoryOfFailures, QualityDialogNeverOpeningIsToldOnceAndTheWindowIsMissed)
 // Windows that passed while the scheduler was not running
 // ============================================================================
 
-// Sets a file's last-write time to secondsAgo before now.
-bool AgeFile(const std::string& path, int secondsAgo) {
-  HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  FILETIME now;
-  GetSystemTimeAsFileTime(&now);
-  ULARGE_INTEGER value;
-  value.LowPart = now.dwLowDateTime;
-  value.HighPart = now.dwHighDateTime;
-  value.QuadPart -= static_cast<ULONGLONG>(secondsAgo) * 10000000ULL;
-  FILETIME then = {value.LowPart, value.HighPart};
-  BOOL ok = SetFileTime(file, nullptr, nullptr, &then);
-  CloseHandle(file);
-  return ok != FALSE;
-}
-
 // "YYYY-MM-DD" of the local day the second (since today's midnight, may be
 // negative) falls on.
 std::string DateOf(int second) {
@@ -268,7 +240,7 @@ TEST(MissedWhileNotRunning, EachWindowIsToldOnceWithANoticeThatStaysUntilTheHist
     std::string out = e2e::NewTempDir("gap-out");
     // The program last ran ten minutes ago.
     ASSERT_TRUE(e2e::WriteFileBytes(dir + "Tavelund.log", "an earlier run\r\n"));
-    ASSERT_TRUE(AgeFile(dir + "Tavelund.log", 600));
+    ASSERT_TRUE(e2e::AgeFile(dir + "Tavelund.log", 600));
     int now = NowSeconds();
     int passedStart = now - 300, passedEnd = now - 240;
     std::string schedule = "[MP3Schedule]\r\n" +
@@ -323,6 +295,56 @@ TEST(MissedWhileNotRunning, EachWindowIsToldOnceWithANoticeThatStaysUntilTheHist
     EXPECT_EQ(HistoryOf(dir, STR_HISTORY_MISSED).size(), 1u) << Joined(HistoryLines(dir));
     EXPECT_EQ(HistoryOf(dir, STR_HISTORY_PROGRAM_STARTED).size(), 2u);
   });
+}
+
+// ============================================================================
+// A small real drive short of room (a tmpfs mapped as a drive of the prefix
+// by scripts/small-drive-run, where the machine allows it)
+// ============================================================================
+
+TEST(SmallDrive, ShortOfRoomIsToldBeforeTheWindowWhichStillRecordsWithAWarningWhileItLasts) {
+  const char* drive = std::getenv("TAVELUND_SMALL_DRIVE");
+  if (!drive || !*drive) {
+    const char* why = std::getenv("TAVELUND_SMALL_DRIVE_WHY");
+    GTEST_SKIP() << "no small drive: " << (why ? why : "not run through scripts/small-drive-run");
+  }
+  AvoidMidnight();
+  const std::string root = drive;
+  ULARGE_INTEGER available;
+  ASSERT_TRUE(GetDiskFreeSpaceExA(root.c_str(), &available, nullptr, nullptr));
+  // 2.5 MB left: 2 MB as the text rounds it.
+  const ULONGLONG keep = (5ull << 20) / 2;
+  ASSERT_GT(available.QuadPart, keep);
+  ASSERT_TRUE(e2e::WriteFileBytes(root + "filler.bin", std::string(available.QuadPart - keep, '\0')));
+  RunIsolated("smalldrive", [&](const PrivateDesktop& desktop) {
+    Standin standin;
+    ASSERT_TRUE(desktop.StartStandin(e2e::NewTempDir("smalldrive-player"), {}, &standin));
+    std::string dir = e2e::NewTempDir("smalldrive"), name = root + "rec\\take.mp3";
+    // Four seconds at the assumed 128 kbit/s and the margin: 5 MB as the text rounds it.
+    int start = NowSeconds() + kLeadSeconds, end = start + 4;
+    Product product;
+    StartProduct(desktop, dir, &product, "[MP3Schedule]\r\n" + Line(0, start, end, name));
+    if (testing::Test::HasFatalFailure()) return;
+    ExpectConnected(product, standin);
+    char warning[160];
+    std::snprintf(warning, sizeof warning, STR_STATUS_DISK_SHORT, 5u, 2u);
+
+    ExpectStartedOnTime(standin, 1, start, name, "");
+    EXPECT_TRUE(WaitForStatus(product.main, warning, 1000)) << Status(product.main);
+    std::vector<std::string> shortLines = HistoryOf(dir, STR_HISTORY_DISK_SHORT);
+    ASSERT_EQ(shortLines.size(), 1u) << Joined(HistoryLines(dir));
+    // 필요 5 MB, 남은 공간 2 MB
+    EXPECT_EQ(HistoryBody(shortLines[0]), STR_HISTORY_DISK_SHORT "  " + WindowTimes(start, end) +
+                                              "  \xC7\xCA\xBF\xE4 5 MB, \xB3\xB2\xC0\xBA \xB0\xF8\xB0\xA3 2 MB (" + root +
+                                              "rec\\)");
+    // Told before the window opened.
+    EXPECT_LT(SecondsOfClock(shortLines[0].substr(11, 8)), start) << shortLines[0];
+    // The window ends: the warning with it.
+    ASSERT_TRUE(e2e::WaitForJournalEvent(standin.journal, "stop", 1, nullptr, MsUntil(end, 2)));
+    EXPECT_TRUE(WaitForStatus(product.main, FoundStatus(standin.plugin), 2000)) << Status(product.main);
+    EXPECT_EQ(HistoryOf(dir, STR_HISTORY_DISK_SHORT).size(), 1u);
+  });
+  DeleteFileA((root + "filler.bin").c_str());
 }
 
 }  // namespace

@@ -250,6 +250,14 @@ inline int SecondsOfClock(const std::string& clock) {
   return h * 3600 + m * 60 + s;
 }
 
+// Milliseconds since midnight of a journal clock "HH:MM:SS.mmm".
+inline long MsOfClock(const std::string& clock) {
+  int ms = 0;
+  size_t dot = clock.find('.');
+  if (dot != std::string::npos) std::sscanf(clock.c_str() + dot + 1, "%d", &ms);
+  return SecondsOfClock(clock) * 1000L + ms;
+}
+
 // Sleeps until the local clock reaches second (since midnight) plus
 // extraMs; returns at once when that has passed.
 inline void SleepUntil(int second, int extraMs = 0) {
@@ -369,6 +377,18 @@ inline std::vector<std::string> HistoryOf(const std::string& dir, const std::str
     if (body == event || body.compare(0, event.size() + 2, event + "  ") == 0) found.push_back(line);
   }
   return found;
+}
+
+// Waits until the history holds `count` lines of the event.
+inline bool WaitForHistory(const std::string& dir, const std::string& event, size_t count, DWORD timeoutMs) {
+  return e2e::WaitFor([&] { return HistoryOf(dir, event).size() >= count; }, timeoutMs, 100);
+}
+
+// Lines one below the other, for a failure message.
+inline std::string Joined(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line + "\n";
+  return text;
 }
 
 // "hh:mm:ss - hh:mm:ss" as the history and the list show a window.

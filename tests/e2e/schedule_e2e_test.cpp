@@ -397,29 +397,47 @@ TEST(RequestAhead, ManualRecordingAfterTheHandOverIsAdoptedAndNoSecondFileIsStar
   });
 }
 
-// No quality dialog for the request handed over ahead: the start goes the
-// whole way once the bounded wait is over, named for its own second.
-TEST(RequestAhead, HandOverThatFailedLeavesTheWholeStartToTheTick) {
+// The plug-in leaves the first quality command unanswered: the hand-over
+// ahead gives up on the window's second, the start on that second goes the
+// whole way and records within 2 s of it, the main window answers, and the
+// failed try is told once for the window.
+TEST(RequestAhead, HandOverThatFailedCostsNeitherTheWindowNorAWord) {
   AvoidMidnight();
   RunIsolated("ahead-fail", [](const PrivateDesktop& desktop) {
-    std::string out = e2e::NewTempDir("ahead-fail-out");
-    int start = NowSeconds() + kLeadSeconds;
+    std::string out = e2e::NewTempDir("ahead-fail-out"), dir = e2e::NewTempDir("ahead-fail");
+    int start = NowSeconds() + kLeadSeconds, end = start + 5;
     Scene scene;
     ASSERT_TRUE(desktop.StartStandin(e2e::NewTempDir("ahead-fail-player"), {"--quality-opens-after", "1"},
                                      &scene.standin));
-    StartProduct(desktop, e2e::NewTempDir("ahead-fail"), &scene.product,
-                 "[MP3Schedule]\r\n" + Line(0, start, start + 40, out + "%2h%2m%2s.mp3", "4 1 -1 1"));
+    StartProduct(desktop, dir, &scene.product,
+                 "[MP3Schedule]\r\n" + Line(0, start, end, out + "%2h%2m%2s.mp3", "4 1 -1 1"));
     if (testing::Test::HasFatalFailure()) return;
-    e2e::JournalEvent ahead, whole, started;
+    e2e::JournalEvent ahead, started;
     ASSERT_TRUE(e2e::WaitForJournalEvent(scene.standin.journal, "request", 1, &ahead, MsUntil(start, 0)));
-    EXPECT_EQ(ahead.Field("name"), ClockName(out, start));
-    ASSERT_TRUE(e2e::WaitForJournalEvent(scene.standin.journal, "request", 2, &whole, MsUntil(start + 25, 0)));
-    ASSERT_TRUE(e2e::WaitForJournalEvent(scene.standin.journal, "start", 1, &started, 5000));
-    int second = SecondsOfClock(whole.clock);
-    EXPECT_GT(second, start + 10) << whole.line;
-    EXPECT_EQ(SecondsOfClock(started.clock), second) << started.line;
-    EXPECT_EQ(started.Field("name"), ClockName(out, second));
-    EXPECT_FALSE(e2e::FileExists(ClockName(out, start)));
+    EXPECT_LT(SecondsOfClock(ahead.clock), start) << ahead.line;
+    ASSERT_TRUE(e2e::WaitForJournalEvent(scene.standin.journal, "start", 1, &started, MsUntil(start, 5)));
+    EXPECT_TRUE(Responds(scene.product.main, 500));
+    const long lateMs = MsOfClock(started.clock) - start * 1000L;
+    std::printf("[ figure   ] recording started %ld ms after its second (goal: within 2000 ms)\n", lateMs);
+    EXPECT_GE(lateMs, 0) << started.line;
+    // The goal is 2 s; a loaded machine is allowed one more.
+    EXPECT_LT(lateMs, 3000) << started.line;
+    EXPECT_EQ(Events(scene, "request").size(), 2u);
+    EXPECT_EQ(Events(scene, "quality-open-ignored").size(), 1u);
+    EXPECT_EQ(started.Field("name"), ClockName(out, start));
+    EXPECT_EQ(started.Field("params"), "128 44100 2");
+
+    ASSERT_TRUE(WaitForHistory(dir, STR_HISTORY_RECORDING_STOPPED, 1, MsUntil(end, 3))) << Joined(HistoryLines(dir));
+    const std::string window = WindowTimes(start, end);
+    std::vector<std::string> notStarted = HistoryOf(dir, STR_HISTORY_NOT_STARTED);
+    ASSERT_EQ(notStarted.size(), 1u) << Joined(HistoryLines(dir));
+    EXPECT_EQ(HistoryBody(notStarted[0]), STR_HISTORY_NOT_STARTED "  " + window + "  " STR_REASON_QUALITY_NOT_OPENED);
+    std::vector<std::string> recorded = HistoryOf(dir, STR_HISTORY_RECORDING_STARTED);
+    ASSERT_EQ(recorded.size(), 1u) << Joined(HistoryLines(dir));
+    EXPECT_EQ(HistoryBody(recorded[0]).find(STR_HISTORY_RECORDING_STARTED "  " + window + "  " + ClockName(out, start)),
+              0u)
+        << recorded[0];
+    EXPECT_TRUE(HistoryOf(dir, STR_HISTORY_MISSED).empty()) << Joined(HistoryLines(dir));
   });
 }
 

@@ -1,6 +1,6 @@
 // Fuzzes the main window's texts, the start-up decisions and the tick
 // decision: FormatListLine, UpdateTitleClock, DelayToNextSecond, CommandTail,
-// DeriveSettingsPath, InWindow and DecideTick.
+// DeriveSettingsPath, InWindow, DecideTick and a window's disk need.
 //
 // Input layout:
 //   byte 0      what to fuzz (value % 4):
@@ -30,6 +30,7 @@
 #include "fuzz/cp949.h"
 #include "app/main_view.h"
 #include "app/startup.h"
+#include "scheduler/disk_space.h"
 #include "scheduler/tick.h"
 
 namespace {
@@ -227,6 +228,9 @@ void FuzzTick(Reader& in) {
   ScheduleEntry* list = entries.empty() ? nullptr : &entries[0];
 
   for (const ScheduleEntry& e : entries) {
+    const int32_t left = WindowSecondsFrom(&e, t);
+    Check(left >= 0 && left <= kDay, "the seconds a window has left stay within a day");
+    Check(DiskNeedBytes(&e, t) >= DISK_MARGIN_BYTES, "a need holds the margin");
     bool inside = InWindow(&e, t);
     if (e.startSeconds == e.endSeconds) {
       Check(inside, "a window whose ends meet holds every time");

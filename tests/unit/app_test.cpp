@@ -155,6 +155,16 @@ TEST(SecondTick, FiresJustAfterTheNextSecondBoundary) {
   EXPECT_EQ(DelayToNextSecond(998), 2u + TICK_ALIGN_MARGIN_MS);
   EXPECT_EQ(DelayToNextSecond(999), 1u + TICK_ALIGN_MARGIN_MS);
   EXPECT_EQ(DelayToNextSecond(-5), 1000u + TICK_ALIGN_MARGIN_MS);
+  // A tick that worked past its second: the next one runs at once.
+  const LocalTimeFields ticked = {2026, 12, 31, 4, 23, 59, 58, 5};
+  LocalTimeFields now = ticked;
+  now.millisecond = 900;
+  EXPECT_EQ(DelayToNextTick(ticked, now), 100u + TICK_ALIGN_MARGIN_MS);
+  now.second = 59;
+  now.millisecond = 3;
+  EXPECT_EQ(DelayToNextTick(ticked, now), 0u);
+  now = LocalTimeFields{2027, 1, 1, 5, 23, 59, 58, 7};  // a day (a year) on
+  EXPECT_EQ(DelayToNextTick(ticked, now), 0u);
 }
 
 }  // namespace

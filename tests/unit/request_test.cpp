@@ -195,4 +195,15 @@ TEST(PluginTiming, ElapsedTicksSurviveTheCounterWrap) {
   EXPECT_FALSE(TicksElapsed(nearWrap, 5, QUALITY_WAIT_LIMIT_MS));
 }
 
+TEST(PluginTiming, AWaitEndsAtTheDeadlineAtTheLatest) {
+  const uint32_t limit = QUALITY_WAIT_LIMIT_MS, nearWrap = 0xFFFFFC00u;
+  EXPECT_EQ(WaitLimit(limit, NO_DEADLINE, 5000), limit);  // on its second: its own limit
+  EXPECT_EQ(WaitLimit(limit, RequestDeadline{1, 7000}, 5000), 2000u);
+  EXPECT_EQ(WaitLimit(limit, RequestDeadline{1, 90000}, 5000), limit);
+  EXPECT_EQ(WaitLimit(limit, RequestDeadline{1, 5000}, 5000), 0u);
+  EXPECT_EQ(WaitLimit(limit, RequestDeadline{1, 4000}, 5000), 0u);
+  EXPECT_EQ(WaitLimit(limit, RequestDeadline{1, nearWrap + 1500u}, nearWrap), 1500u);  // across the wrap
+  EXPECT_EQ(WaitLimit(limit, RequestDeadline{1, nearWrap}, nearWrap + 2000u), 0u);
+}
+
 }  // namespace

@@ -320,6 +320,12 @@ TEST(DecidePreArm, AnOpeningWindowWithinTheLeadWhenThePluginIsIdleAndNothingElse
   EXPECT_EQ(c.secondsAhead, 2);
   EXPECT_EQ(Text(c.at), Text(Wed(10, 0, 2)));
   EXPECT_EQ(DecidePreArm(list.head(), Reading(Wed(10, 0, 1)), 2).secondsAhead, 1);
+  // Its deadline is the counter at the window's second, from the reading's own millisecond.
+  LocalTimeFields late = Wed(10, 0, 0);
+  late.millisecond = 250;
+  EXPECT_EQ(DecidePreArm(list.head(), Reading(late, PLUGIN_IDLE, 100250), 2).deadlineMs, 102000u);
+  late.second = 1;
+  EXPECT_EQ(DecidePreArm(list.head(), Reading(late, PLUGIN_IDLE, 0xFFFFFFF0u), 2).deadlineMs, 0xFFFFFFF0u - 250u + 1000u);
   // On its second the tick starts it the whole way.
   EXPECT_EQ(DecidePreArm(list.head(), Reading(Wed(10, 0, 2)), 2).entry, nullptr);
   // Never while the plug-in records or did not answer, nor while an entry

@@ -33,10 +33,11 @@ void Window(ScheduleEntry& e, int32_t start, int32_t end, int32_t dayMask = -1) 
   e.dayMask = dayMask;
 }
 
-TickReading Reading(const LocalTimeFields& time, PluginState plugin) {
+TickReading Reading(const LocalTimeFields& time, PluginState plugin, uint32_t tickMs = 0) {
   TickReading reading{};
   reading.time = time;
   reading.plugin = plugin;
+  reading.tickMs = tickMs;
   return reading;
 }
 
@@ -96,8 +97,8 @@ struct News {
 bool operator==(const News& a, const News& b) { return a.kind == b.kind && a.reason == b.reason; }
 std::ostream& operator<<(std::ostream& out, const News& n) { return out << n.kind << "/" << n.reason; }
 
-News Watch(List& list, size_t index, const LocalTimeFields& time, PluginState plugin) {
-  WindowNews news = WatchEntry(list.head(), &list[index], Reading(time, plugin));
+News Watch(List& list, size_t index, const LocalTimeFields& time, PluginState plugin, uint32_t tickMs = 0) {
+  WindowNews news = WatchEntry(list.head(), &list[index], Reading(time, plugin, tickMs));
   return News{news.kind, news.reason};
 }
 
@@ -174,6 +175,45 @@ TEST(WatchEntry, AnotherEntrysRecordingAndTheUsersHoldAreReasonsToo) {
   NoteReason(&list[1], REASON_STOPPED_BY_USER);
   EXPECT_EQ(Watch(list, 1, At(8, 12, 0, 1), PLUGIN_NONE), kNothing);
   EXPECT_EQ(Watch(list, 1, At(8, 12, 0, 3), PLUGIN_NONE), (News{HISTORY_MISSED, REASON_STOPPED_BY_USER}));
+}
+
+// Ahead of its opening (the request handed over two seconds before): what is
+// noted belongs to the window about to open, told once in it.
+TEST(WatchEntry, NotesTakenAheadGoToTheWindowAboutToOpenAndDiskNewsIsToldOnceAWindow) {
+  List list(1);
+  Window(list[0], Hms(10, 0, 2), Hms(10, 5, 0));
+  // Yesterday's window recorded, and its reasons told: nothing of it carries over.
+  EXPECT_EQ(Watch(list, 0, At(7, 10, 0, 2), PLUGIN_IDLE), kNothing);
+  NoteWindowRecorded(&list[0]);
+  NoteReason(&list[0], REASON_QUALITY_NOT_OPENED);
+  EXPECT_EQ(Watch(list, 0, At(7, 10, 5, 0), PLUGIN_IDLE), kNothing);
+
+  EXPECT_EQ(Watch(list, 0, At(8, 10, 0, 0), PLUGIN_IDLE, 100000), kNothing);
+  EXPECT_TRUE(WindowOpenOrOpening(&list[0], At(8, 10, 0, 0)));
+  EXPECT_FALSE(WindowOpenOrOpening(&list[0], At(8, 9, 59, 59)));
+  NoteAhead(&list[0], 100000);
+  EXPECT_TRUE(NoteReason(&list[0], REASON_QUALITY_NOT_OPENED));
+  NoteAhead(&list[0], 100000);  // the disk check of the same hand-over
+  EXPECT_FALSE(DiskCheckedThisWindow(&list[0]));
+  NoteDiskChecked(&list[0]);
+  EXPECT_TRUE(NoteDiskVerdict(&list[0], DISK_SHORT));
+  // It opens on its second: neither is told again, full is told once.
+  EXPECT_EQ(Watch(list, 0, At(8, 10, 0, 2), PLUGIN_IDLE, 102010), kNothing);
+  EXPECT_FALSE(NoteReason(&list[0], REASON_QUALITY_NOT_OPENED));
+  EXPECT_TRUE(DiskCheckedThisWindow(&list[0]));
+  EXPECT_FALSE(NoteDiskVerdict(&list[0], DISK_SHORT));
+  EXPECT_FALSE(NoteDiskVerdict(&list[0], DISK_ENOUGH));
+  EXPECT_TRUE(NoteDiskVerdict(&list[0], DISK_FULL));
+  EXPECT_FALSE(NoteDiskVerdict(&list[0], DISK_FULL));
+  EXPECT_EQ(Watch(list, 0, At(8, 10, 5, 0), PLUGIN_IDLE, 400000), (News{HISTORY_MISSED, REASON_QUALITY_NOT_OPENED}));
+  EXPECT_FALSE(WindowOpenOrOpening(&list[0], At(8, 10, 5, 0)));
+
+  // Noted for an opening that did not come then: the next window starts afresh.
+  NoteAhead(&list[0], 500000);
+  NoteReason(&list[0], REASON_QUALITY_NOT_OPENED);
+  EXPECT_EQ(Watch(list, 0, At(9, 10, 0, 2), PLUGIN_IDLE, 500000 + NOTES_AHEAD_KEEP_MS), kNothing);
+  EXPECT_TRUE(NoteReason(&list[0], REASON_QUALITY_NOT_OPENED));
+  EXPECT_TRUE(NoteDiskVerdict(&list[0], DISK_SHORT));
 }
 
 // ---- Windows nobody saw ----

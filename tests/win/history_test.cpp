@@ -9,13 +9,18 @@
 #include <vector>
 
 #include "app/app_win32.h"
+#include "app/disk_watch_win32.h"
+#include "app/history_events_win32.h"
 #include "app/main_dialog_win32.h"
 #include "e2e/desktop_support.h"
 #include "e2e/product_support.h"
 #include "history/history_win32.h"
+#include "history/watch.h"
 #include "resources/ids.h"
 #include "resources/strings.h"
 #include "schedule/schedule_win32.h"
+#include "scheduler/naming_win32.h"
+#include "text/files_win32.h"
 #include "win/main_dialog_fixture.h"
 #include "win/win_support.h"
 
@@ -134,6 +139,126 @@ TEST_F(HistoryDialog, UnwritableHistoryIsToldOnceAndTheWindowRecordsOnTime) {
     DestroyWindow(dialog_);
     EXPECT_EQ(FileNamesIn(dir_ + "Tavelund.log\\", true).size(), 0u);
   });
+}
+
+// ---- The drive of a scheduled recording, its free space given by the test ----
+
+struct FakeDrive {
+  int known = 1;
+  uint64_t freeBytes = 0;
+  std::vector<std::string> asked;  // the folder of each query
+} drive;
+int AskFakeDrive(const char* folder, uint64_t* freeBytes) {
+  drive.asked.push_back(folder);
+  *freeBytes = drive.freeBytes;
+  return drive.known;
+}
+
+// The main dialog with its timers stopped: the test hands the tick's parts
+// readings of its own, seconds from the opening of entry 0's window (an hour
+// at 192 kbit/s, every day, an hour from now).
+class DiskDialog : public MainDialogTest {
+ protected:
+  DiskDialog() : MainDialogTest("disk-dialog") {}
+  void TearDown() override {
+    freeSpaceQuery = DriveFreeBytes;
+    MainDialogTest::TearDown();
+  }
+  static std::string Clock(int64_t seconds) { return e2e::product::Clock(static_cast<int>(seconds % 86400)); }
+  TickReading At(int64_t fromStart) {
+    TickReading reading{};
+    reading.time = LocalTimeAt(start_ + fromStart);
+    reading.tickMs = 500000u + static_cast<uint32_t>(fromStart * 1000);
+    reading.plugin = PLUGIN_IDLE;
+    return reading;
+  }
+  // A tick at the reading: the windows watched, then the drive as the tick looks at it.
+  void Tick(int64_t fromStart, TickAction action = TICK_NOTHING, bool handedOver = false) {
+    TickOutcome outcome{};
+    outcome.action = action;
+    outcome.entry = action == TICK_START ? entry_ : nullptr;
+    snprintf(outcome.fileName, sizeof outcome.fileName, "%s", file_.c_str());
+    if (handedOver) outcome.handOver = HandOverNews{entry_, START_PROBLEM_NONE, REQUEST_DONE, ""};
+    snprintf(outcome.handOver.fileName, sizeof outcome.handOver.fileName, "%s", file_.c_str());
+    WatchWindows(At(fromStart));
+    CheckDiskAfterTick(At(fromStart), outcome);
+  }
+  // The request handed over two seconds ahead, the start on the second, the recording confirmed.
+  void OpenAndRecord(int64_t opening) {
+    Tick(opening - 2, TICK_NOTHING, true);
+    Tick(opening, TICK_START);
+    NoteRecording(entry_);
+    NoteWindowRecorded(entry_);
+  }
+  std::string Status() { return ItemText(dialog_, IDC_MAIN_STATUS); }
+  size_t Lines(const char* event) { return e2e::product::HistoryOf(dir_, event).size(); }
+
+  int64_t start_ = 0;
+  std::string file_;
+  ScheduleEntry* entry_ = nullptr;
+};
+
+TEST_F(DiskDialog, UnknownIsSilentShortAndFullAreToldOnceAWindowAndTheWarningGivesTheNoticeBack) {
+  // The program last ran ten minutes ago, and a window passed meanwhile.
+  const int64_t now = LocalSecondsOf(LocalTimeNow());
+  start_ = now + 3600;
+  file_ = dir_ + "rec\\take.mp3";
+  WriteFileText(dir_ + "Tavelund.log", "an earlier run\r\n");
+  ASSERT_TRUE(e2e::AgeFile(dir_ + "Tavelund.log", 600));
+  OpenWith(STR_KEY_AUTO_START_PLAYER "=0\r\n[MP3Schedule]\r\n0=" + Clock(start_) + " " + Clock(start_ + 3600) + " " +
+           file_ + "|5 1 -1 1\r\n1=" + Clock(now - 300) + " " + Clock(now - 240) + " " + dir_ + "passed.mp3|4 1 -1 0\r\n");
+  if (HasFatalFailure()) return;
+  KillTimer(dialog_, TIMER_SECOND_TICK);
+  KillTimer(dialog_, TIMER_PLUGIN_SEARCH);
+  entry_ = scheduleList;
+  freeSpaceQuery = AskFakeDrive;
+  char notice[160];
+  snprintf(notice, sizeof notice, STR_NOTICE_MISSED, 1);
+  ASSERT_EQ(Status(), notice);
+
+  // Today the drive cannot tell, then has room: nothing is said. Looked at
+  // when the request goes ahead, then once a minute by the tick's counter.
+  drive.known = 0;
+  OpenAndRecord(0);
+  Tick(59);
+  drive.known = 1;
+  drive.freeBytes = 88ull << 20;  // the hour's 87 MB and a little more
+  Tick(60);
+  EXPECT_EQ(drive.asked, std::vector<std::string>(2, dir_ + "rec\\"));
+  NoteStopped(entry_);
+  Tick(3600);
+  EXPECT_EQ(Lines(STR_HISTORY_DISK_SHORT), 0u);
+  EXPECT_EQ(Status(), notice);
+
+  // Tomorrow 50 MB: short before the window, told once with a warning over
+  // the notice; full while recording, told once.
+  drive.freeBytes = 50ull << 20;
+  OpenAndRecord(86400);
+  std::vector<std::string> shortLines = e2e::product::HistoryOf(dir_, STR_HISTORY_DISK_SHORT);
+  ASSERT_EQ(shortLines.size(), 1u);
+  // 필요 87 MB, 남은 공간 50 MB
+  EXPECT_EQ(e2e::product::HistoryBody(shortLines[0]),
+            STR_HISTORY_DISK_SHORT "  " + e2e::product::WindowTimes(start_ % 86400, (start_ + 3600) % 86400) +
+                "  \xC7\xCA\xBF\xE4 87 MB, \xB3\xB2\xC0\xBA \xB0\xF8\xB0\xA3 50 MB (" + dir_ + "rec\\)");
+  EXPECT_EQ(Status(), STR_HISTORY_DISK_SHORT ": \xC7\xCA\xBF\xE4 87 MB, \xB3\xB2\xC0\xBA \xB0\xF8\xB0\xA3 50 MB");
+  Tick(86400 + 60);
+  drive.freeBytes = 512 << 10;
+  Tick(86400 + 121);
+  Tick(86400 + 181);
+  EXPECT_EQ(drive.asked.size(), 6u);
+  EXPECT_EQ(Lines(STR_HISTORY_DISK_SHORT), 1u);
+  std::vector<std::string> fullLines = e2e::product::HistoryOf(dir_, STR_HISTORY_DISK_FULL);
+  ASSERT_EQ(fullLines.size(), 1u);
+  // 남은 공간 0 MB
+  EXPECT_NE(fullLines[0].find("  \xB3\xB2\xC0\xBA \xB0\xF8\xB0\xA3 0 MB (" + dir_ + "rec\\)"), std::string::npos);
+  EXPECT_EQ(Status(), STR_HISTORY_DISK_FULL);
+  // The plain status waits under the warning; the window ends and the
+  // notice, still unread, is back.
+  ShowStatus(dialog_, STR_STATUS_SEARCHING);
+  EXPECT_EQ(Status(), STR_HISTORY_DISK_FULL);
+  NoteStopped(entry_);
+  Tick(86400 + 3600);
+  EXPECT_EQ(Status(), notice);
 }
 
 }  // namespace

@@ -90,6 +90,7 @@ struct RequestSetup {
   std::string fileName;                // relative to the test folder
   bool openQualityFirst = false;       // the quality dialog is open before the request
   bool killPlayerOnAcceptIgnored = false;
+  DWORD aheadByMs = 0;  // handed over this long ahead of its second (no start), else sent on it
 };
 
 // Starts a stand-in, calls SendRecordingRequest once, then gives the posted
@@ -124,7 +125,9 @@ void RunRequest(const PrivateDesktop& desktop, const RequestSetup& setup, Reques
   pluginWindow = standin.plugin;
   run->fileName = dir + setup.fileName;
   DWORD started = GetTickCount();
-  run->result = SendRecordingRequest(run->main, &setup.entry, run->fileName.c_str());
+  const RequestDeadline deadline = {1, started + setup.aheadByMs};
+  run->result = setup.aheadByMs ? HandOverRecordingRequest(run->main, &setup.entry, run->fileName.c_str(), deadline)
+                                : SendRecordingRequest(run->main, &setup.entry, run->fileName.c_str());
   run->elapsedMs = GetTickCount() - started;
   if (killer.joinable()) killer.join();
 
@@ -311,6 +314,23 @@ TEST(QualityDialog, NeverClosingIsGivenUpAfterTwentySeconds) {
   EXPECT_EQ(REQUEST_QUALITY_NOT_CLOSED, run.result);
   EXPECT_TRUE(run.commands.empty());
   EXPECT_FALSE(e2e::FileExists(run.fileName));
+}
+
+// Handed over ahead, no wait outlasts the window's second: here the one for
+// the dialog to close (the whole-process tests see the one for it to open).
+TEST(QualityDialog, HandedOverAheadTheWaitEndsOnTheWindowsSecond) {
+  RequestSetup setup;
+  setup.standinArgs = {"--quality-never-closes"};
+  setup.entry = Entry(FLAG_MP3_PARAMS, 4, 1);
+  setup.fileName = "ahead.mp3";
+  setup.aheadByMs = 1500;
+  RequestRun run;
+  RunIsolated(setup, &run);
+  if (HasFatalFailure()) return;
+  EXPECT_EQ("request quality-open quality-accept-ignored", Kinds(run));
+  EXPECT_GE(run.elapsedMs, 1450u);
+  EXPECT_LT(run.elapsedMs, 4000u);
+  EXPECT_EQ(REQUEST_QUALITY_NOT_CLOSED, run.result);
 }
 
 TEST(QualityDialog, PlayerGoneWhileWaitingForTheCloseEndsTheWait) {
