@@ -34,7 +34,6 @@ void CheckDisk(ScheduleEntry* entry, int32_t secondsOfDay, bool recording) {
   ShowWindowWarning(entry, warning);
 }
 
-
 // A name was made for the entry's window and handed over: its drive is
 // looked at once a window.
 void CheckDiskForWindow(ScheduleEntry* entry, const char* fileName, const TickReading& reading) {
