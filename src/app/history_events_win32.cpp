@@ -61,17 +61,11 @@ void ShowNotice(const char* text) {
   if (state.dialog && !state.warningEntry) SetDlgItemTextA(state.dialog, IDC_MAIN_STATUS, text);
 }
 
-bool InScheduleList(const ScheduleEntry* entry) {
-  for (const ScheduleEntry* e = scheduleList; e; e = e->next)
-    if (e == entry) return true;
-  return false;
-}
-
 // The window the warning was about has ended (or its entry is gone): the
 // line shows the notice, if one still stands, else the plain status.
 void EndWarningWithItsWindow(const TickReading& reading) {
   const ScheduleEntry* entry = state.warningEntry;
-  if (!entry || (InScheduleList(entry) && WindowOpenOrOpening(entry, reading.time))) return;
+  if (!entry || (ScheduleHasEntry(entry) && WindowOpenOrOpening(entry, reading.time))) return;
   state.warningEntry = nullptr;
   if (state.dialog)
     SetDlgItemTextA(state.dialog, IDC_MAIN_STATUS, state.noticeShown ? state.noticeText : state.statusText);

@@ -61,9 +61,8 @@ ScheduleEntry* SelectedEntry(HWND dialog) {
   LRESULT data = SendDlgItemMessageA(dialog, IDC_MAIN_LIST, LB_GETITEMDATA, index, 0);
   if (data == LB_ERR || data == 0) return nullptr;
   // Only entries still in the list count.
-  for (ScheduleEntry* e = scheduleList; e; e = e->next)
-    if (reinterpret_cast<LRESULT>(e) == data) return e;
-  return nullptr;
+  ScheduleEntry* entry = reinterpret_cast<ScheduleEntry*>(data);
+  return ScheduleHasEntry(entry) ? entry : nullptr;
 }
 
 // The wake timer follows the list: every change may bring the next window

@@ -181,6 +181,12 @@ int RemoveScheduleEntry(ScheduleEntry* entry) {
   return 0;
 }
 
+bool ScheduleHasEntry(const ScheduleEntry* entry) {
+  for (const ScheduleEntry* e = scheduleList; e; e = e->next)
+    if (e == entry) return true;
+  return false;
+}
+
 void FreeAllSchedules() {
   while (scheduleList) RemoveScheduleEntry(scheduleList);
 }

@@ -7,6 +7,8 @@ extern ScheduleEntry* scheduleList;
 
 ScheduleEntry* AppendScheduleEntry();
 int RemoveScheduleEntry(ScheduleEntry* entry);
+// Whether entry (possibly freed since) is still one of the list's.
+bool ScheduleHasEntry(const ScheduleEntry* entry);
 void FreeAllSchedules();
 int ScheduleCount();
 

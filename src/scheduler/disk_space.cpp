@@ -45,7 +45,6 @@ uint32_t MegabytesUp(uint64_t bytes) { return static_cast<uint32_t>((bytes >> 20
 uint32_t MegabytesDown(uint64_t bytes) { return static_cast<uint32_t>(bytes >> 20); }
 
 int OutputFolderOf(char* folder, size_t capacity, const char* fileName) {
-  if (capacity > 0) folder[0] = '\0';
   // A trail byte of code page 949 is never a backslash: a byte search is safe.
   const char* last = std::strrchr(fileName, '\\');
   if (!last || !CopyTextN(folder, capacity, fileName, static_cast<size_t>(last - fileName) + 1)) {

@@ -73,10 +73,7 @@ void ResetOutcome(const TickDecision& decision, TickOutcome* outcome) {
   outcome->problem = START_PROBLEM_NONE;
   outcome->request = REQUEST_DONE;
   outcome->fileName[0] = '\0';
-  outcome->handOver.entry = nullptr;
-  outcome->handOver.problem = START_PROBLEM_NONE;
-  outcome->handOver.request = REQUEST_DONE;
-  outcome->handOver.fileName[0] = '\0';
+  outcome->handOver = HandOverNews{};
 }
 
 }  // namespace
@@ -92,7 +89,7 @@ void ForgetArmedStart(ArmedStart* ahead) {
 // same second: the start on the second goes the whole way instead. Its waits
 // end on that second, so the start is never later for it.
 HandOverNews CheckAhead(HWND mainWindow, const TickReading& reading, ArmedStart* ahead) {
-  HandOverNews news = {nullptr, START_PROBLEM_NONE, REQUEST_DONE, ""};
+  HandOverNews news{};
   PreArmChoice choice = DecidePreArm(scheduleList, reading, HandOverLeadSeconds());
   if (ahead->armed.entry) {
     PreArmFit fit = ReviewPreArm(ahead->armed, scheduleList, reading, choice);

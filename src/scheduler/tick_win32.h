@@ -16,7 +16,8 @@ struct ArmedStart {
 void ForgetArmedStart(ArmedStart* ahead);
 
 // What a hand-over ahead did: the entry it was tried for (none when nothing
-// was tried) and, when it failed, why.
+// was tried) and, when it failed, why. Zeroed it says nothing was tried
+// (START_PROBLEM_NONE and REQUEST_DONE are 0).
 struct HandOverNews {
   ScheduleEntry* entry;
   StartProblem problem;
