@@ -46,6 +46,8 @@ jobs=$(nproc)
 results=$root/build/test-results
 rm -rf "$results"
 mkdir -p "$results"
+# Test programs run again because Wine crashed as they exited (wine-run).
+export TAVELUND_WINE_RERUNS=$results/wine-reruns.txt
 
 echo "== Tiers on this machine"
 tier_plan_lines | sed 's/^/   /'
@@ -130,6 +132,10 @@ done
 
 echo "== Summary"
 printf '%s\n' "${summary[@]}"
+if [ -s "$TAVELUND_WINE_RERUNS" ]; then
+  echo "wine: $(grep -c '' "$TAVELUND_WINE_RERUNS") test program(s) passed, then Wine's loader crashed as they exited; each ran again, and the second run counts:"
+  sed 's/^/   /' "$TAVELUND_WINE_RERUNS"
+fi
 line="$passed passed, $failed failed"
 [ "$skipped" -gt 0 ] && line+=", $skipped skipped"
 echo "$line"

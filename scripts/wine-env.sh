@@ -276,14 +276,17 @@ wine_gtest_passed() {
 # code. Wine 8's 64-bit loader now and then dies of a Unix SIGSEGV (status
 # 139) while a test program is already exiting, after GoogleTest has printed
 # that every test passed. That run tells nothing either way: it is said so
-# and the program runs once more, and the second run's verdict counts.
+# (and noted in the file TAVELUND_WINE_RERUNS names, when set, for the test
+# command's summary) and the program runs once more; that run's verdict counts.
 wine_run_logged() {
-  local output=$1 status=0
+  local output=$1 status=0 note
   shift
   "$WINE_LOADER" "$@" </dev/null >"$output" 2>&1 || status=$?
   if [ $status -eq 139 ] && wine_gtest_passed "$output"; then
     cat "$output"
-    echo "${WINE_WHO:-${0##*/}}: Wine's loader died of SIGSEGV while $1 was exiting, after its tests had passed; running it once more" >&2
+    note="Wine's loader died of SIGSEGV while $* was exiting, after its tests had passed; running it once more"
+    echo "${WINE_WHO:-${0##*/}}: $note" >&2
+    [ -n "${TAVELUND_WINE_RERUNS:-}" ] && echo "$note" >>"$TAVELUND_WINE_RERUNS"
     status=0
     "$WINE_LOADER" "$@" </dev/null >"$output" 2>&1 || status=$?
   fi

@@ -15,12 +15,53 @@
 
 #include <functional>
 #include <string>
-#include <thread>
+#include <utility>
 #include <vector>
 
 #include "e2e/e2e_support.h"
 
 namespace e2e {
+
+// A thread that runs one job and then, instead of ending, parks (answering
+// messages) until the process ends; Wait() returns once the job is done.
+// Wine 8 now and then kills a whole process with a Unix SIGSEGV when a signal
+// reaches one of its threads in the last instants of ending, as when a test
+// ends or kills a child process right after such a thread ended. A parked
+// thread ends only with the process, the way every worker of a program does.
+class ParkedThread {
+ public:
+  explicit ParkedThread(std::function<void()> job)
+      : job_(std::move(job)), done_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
+    HANDLE thread = done_ != nullptr ? CreateThread(nullptr, 0, &RunThenPark, this, 0, nullptr) : nullptr;
+    started_ = thread != nullptr;
+    if (started_) CloseHandle(thread);
+  }
+  ~ParkedThread() {
+    Wait();
+    if (done_ != nullptr) CloseHandle(done_);
+  }
+  ParkedThread(const ParkedThread&) = delete;
+  ParkedThread& operator=(const ParkedThread&) = delete;
+
+  bool started() const { return started_; }
+  void Wait() const {
+    if (started_) WaitForSingleObject(done_, INFINITE);
+  }
+
+ private:
+  static DWORD WINAPI RunThenPark(void* param) {
+    ParkedThread* self = static_cast<ParkedThread*>(param);
+    self->job_();
+    SetEvent(self->done_);  // self may be gone from here on
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+    for (;;) Sleep(INFINITE);
+  }
+
+  std::function<void()> job_;
+  HANDLE done_;
+  bool started_ = false;
+};
 
 class PrivateDesktop {
  public:
@@ -45,11 +86,11 @@ class PrivateDesktop {
   // body did not run).
   bool Run(const std::function<void()>& body) const {
     bool attached = false;
-    std::thread worker([&] {
+    ParkedThread worker([&] {
       attached = SetThreadDesktop(desktop_) != FALSE;
       if (attached) body();
     });
-    worker.join();
+    worker.Wait();
     return attached;
   }
 

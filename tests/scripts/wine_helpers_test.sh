@@ -53,23 +53,26 @@ runs=$(( $(cat "$RUNS" 2>/dev/null || echo 0) + 1 ))
 echo $runs > "$RUNS"
 echo "[ RUN      ] Suite.Case"
 if [ "$VERDICT" = passed ]; then echo "[  PASSED  ] 1 test."; else echo "[  FAILED  ] Suite.Case"; fi
+ulimit -c 0
 [ $runs -le "$CRASHES" ] && kill -SEGV $$
 exit 0
 LOADER
 chmod +x "$work/crashing-loader"
 # crashing RUNS_FILE CRASHES VERDICT: wine_run_logged with that loader.
 crashing() {
-  RUNS=$1 CRASHES=$2 VERDICT=$3 helper "WINE_LOADER='$work/crashing-loader'; wine_run_logged '$work/out' tests.exe"
+  TAVELUND_WINE_RERUNS=$work/reruns RUNS=$1 CRASHES=$2 VERDICT=$3 helper "WINE_LOADER='$work/crashing-loader'; wine_run_logged '$work/out' tests.exe"
 }
 out=$(crashing "$work/once" 1 passed); status=$?
 [ $status -eq 0 ] || fail "a crash after passing, then a clean run: status $status" "$out"
 [ "$(cat "$work/once")" = 2 ] || fail "a crash after passing: not run exactly twice" "$out"
 expect "a crash after passing" "$out" "^t: Wine's loader died of SIGSEGV while tests.exe was exiting, after its tests had passed; running it once more$"
+[ "$(grep -c 'tests.exe was exiting' "$work/reruns" 2>/dev/null)" = 1 ] || fail "the rerun is not noted for the summary" "$(cat "$work/reruns" 2>/dev/null)"
 out=$(crashing "$work/twice" 2 passed); status=$?
 [ $status -eq 139 ] || fail "two crashes after passing: status $status, not 139" "$out"
 [ "$(cat "$work/twice")" = 2 ] || fail "two crashes after passing: not run exactly twice" "$out"
 out=$(crashing "$work/failed" 1 failed); status=$?
 [ $status -eq 139 ] || fail "a crash after a failed test: status $status, not 139" "$out"
 [ "$(cat "$work/failed")" = 1 ] || fail "a crash after a failed test was run again" "$out"
+[ "$(grep -c '' "$work/reruns")" = 2 ] || fail "not exactly the two reruns noted" "$(cat "$work/reruns")"
 
 finish "Wine helper failures"

@@ -8,7 +8,7 @@
 
 #include <cstdio>
 #include <string>
-#include <thread>
+#include <memory>
 #include <vector>
 
 #include "e2e/desktop_support.h"
@@ -106,11 +106,11 @@ void RunRequest(const PrivateDesktop& desktop, const RequestSetup& setup, Reques
     e2e::PostCommand(standin.plugin, 1003);
     ASSERT_TRUE(e2e::WaitForJournalEvent(standin.journal, "quality-open", 1, nullptr));
   }
-  std::thread killer;
+  std::unique_ptr<e2e::ParkedThread> killer;
   if (setup.killPlayerOnAcceptIgnored) {
     HANDLE process = standin.process.info().hProcess;
     std::string journal = standin.journal;
-    killer = std::thread([process, journal] {
+    killer = std::make_unique<e2e::ParkedThread>([process, journal] {
       if (e2e::WaitForJournalEvent(journal, "quality-accept-ignored", 1, nullptr, 30000)) {
         Sleep(500);
         TerminateProcess(process, 9);
@@ -129,7 +129,7 @@ void RunRequest(const PrivateDesktop& desktop, const RequestSetup& setup, Reques
   run->result = setup.aheadByMs ? HandOverRecordingRequest(run->main, &setup.entry, run->fileName.c_str(), deadline)
                                 : SendRecordingRequest(run->main, &setup.entry, run->fileName.c_str());
   run->elapsedMs = GetTickCount() - started;
-  if (killer.joinable()) killer.join();
+  if (killer) killer->Wait();
 
   // A posted start reaches the plug-in soon: wait for it when the request
   // succeeded, else give a stray command time to show.
