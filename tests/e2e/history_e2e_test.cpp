@@ -197,9 +197,19 @@ TEST(HistoryOfFailures, QualityDialogNeverOpeningIsToldOnceAndTheWindowIsMissed)
     EXPECT_GE(Events(standin, "quality-open-ignored").size(), 2u);
     EXPECT_TRUE(Events(standin, "start").empty());
     const std::string window = WindowTimes(start, end);
-    std::vector<std::string> notStarted = HistoryOf(dir, STR_HISTORY_NOT_STARTED);
-    ASSERT_EQ(notStarted.size(), 1u) << Joined(HistoryLines(dir));
-    EXPECT_EQ(HistoryBody(notStarted[0]), STR_HISTORY_NOT_STARTED "  " + window + "  " STR_REASON_QUALITY_NOT_OPENED);
+    // Told once for its reason. A state read that a loaded machine lets run
+    // past its limit between the tries is told too, with its own reason.
+    const std::string qualityNotOpened = STR_HISTORY_NOT_STARTED "  " + window + "  " STR_REASON_QUALITY_NOT_OPENED;
+    const std::string noAnswer = STR_HISTORY_NOT_STARTED "  " + window + "  " STR_REASON_PLUGIN_NO_ANSWER;
+    size_t told = 0;
+    for (const std::string& line : HistoryOf(dir, STR_HISTORY_NOT_STARTED)) {
+      if (HistoryBody(line) == qualityNotOpened) {
+        ++told;
+      } else {
+        EXPECT_EQ(HistoryBody(line), noAnswer) << Joined(HistoryLines(dir));
+      }
+    }
+    EXPECT_EQ(told, 1u) << Joined(HistoryLines(dir));
     std::vector<std::string> missed = HistoryOf(dir, STR_HISTORY_MISSED);
     ASSERT_EQ(missed.size(), 1u);
     EXPECT_EQ(HistoryBody(missed[0]), STR_HISTORY_MISSED "  " + window + "  " STR_REASON_QUALITY_NOT_OPENED);
