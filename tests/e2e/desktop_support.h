@@ -43,7 +43,6 @@ class ParkedThread {
   ParkedThread(const ParkedThread&) = delete;
   ParkedThread& operator=(const ParkedThread&) = delete;
 
-  bool started() const { return started_; }
   void Wait() const {
     if (started_) WaitForSingleObject(done_, INFINITE);
   }
