@@ -30,8 +30,7 @@ void CheckDisk(ScheduleEntry* entry, int32_t secondsOfDay, bool recording) {
   char detail[HISTORY_DETAIL_CAPACITY], warning[WARNING_CAPACITY];
   HistoryEvent kind = FormatDiskNews(detail, sizeof detail, warning, sizeof warning, verdict, needBytes, freeBytes,
                                      watch.folder);
-  TellHistory(kind, entry, detail);
-  ShowWindowWarning(entry, warning);
+  Tell(Report{kind, entry, REASON_NONE, detail, warning});
 }
 
 // A name was made for the entry's window and handed over: its drive is

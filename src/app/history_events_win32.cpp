@@ -71,15 +71,13 @@ void EndWarningWithItsWindow(const TickReading& reading) {
     SetDlgItemTextA(state.dialog, IDC_MAIN_STATUS, state.noticeShown ? state.noticeText : state.statusText);
 }
 
-// Every line goes through here: a history that cannot be written is told
-// once, and the program carries on.
-void Tell(HistoryEvent kind, const ScheduleEntry* entry, const char* detail) {
-  WriteHistory(kind, entry, detail);
-  if (TakeHistoryFailureNews()) ShowNotice(STR_NOTICE_HISTORY_UNWRITABLE);
+// A line with a detail of its own and nothing else to show.
+void TellEvent(HistoryEvent kind, const ScheduleEntry* entry, const char* detail) {
+  Tell(Report{kind, entry, REASON_NONE, detail, nullptr});
 }
 
 void TellReason(HistoryEvent kind, const ScheduleEntry* entry, HistoryReason reason) {
-  Tell(kind, entry, HistoryReasonText(reason));
+  Tell(Report{kind, entry, reason, nullptr, nullptr});
 }
 
 // The windows that opened after `after` and ended by `until`: the earliest
@@ -98,7 +96,7 @@ void TellPassedWindows(const PassedWindows& passed, HistoryReason reason) {
   for (int i = 0; i < passed.total && i < PASSED_WINDOW_LINES; ++i) {
     char detail[HISTORY_DETAIL_CAPACITY];
     FormatDatedReason(detail, sizeof detail, reason, LocalTimeAt(windows[i].opened));
-    Tell(HISTORY_MISSED, windows[i].entry, detail);
+    Tell(Report{HISTORY_MISSED, windows[i].entry, reason, detail, nullptr});
   }
 }
 
@@ -119,13 +117,13 @@ void StartPlayerForDueWindow(const TickReading& reading) {
     // Its plug-in is looked for every second while it comes up.
     app.launch.launched = 1;
     app.launch.atMs = GetTickCount();
-    Tell(HISTORY_PLAYER_STARTED, entry, path);
+    TellEvent(HISTORY_PLAYER_STARTED, entry, path);
     return;
   }
   char detail[HISTORY_DETAIL_CAPACITY];
   FormatText(detail, sizeof detail, result == LAUNCH_NOT_FOUND ? STR_HISTORY_PLAYER_MISSING : STR_HISTORY_PLAYER_FAILED,
              path);
-  Tell(HISTORY_PLAYER_NOT_STARTED, entry, detail);
+  TellEvent(HISTORY_PLAYER_NOT_STARTED, entry, detail);
 }
 
 // Milliseconds from the second the entry's window opened until the start went
@@ -147,13 +145,13 @@ void NoteStartHandedOver(const ScheduleEntry* entry, const TickReading& reading,
 void TellStarted(ScheduleEntry* entry) {
   NoteWindowRecorded(entry);
   if (state.pendingEntry != entry) {
-    Tell(HISTORY_RECORDING_STARTED, entry, nullptr);
+    TellEvent(HISTORY_RECORDING_STARTED, entry, nullptr);
     return;
   }
   char detail[HISTORY_DETAIL_CAPACITY];
   FormatStartedDetail(detail, sizeof detail, state.pendingFileName, entry, state.pendingLatenessMs);
   state.pendingEntry = nullptr;
-  Tell(HISTORY_RECORDING_STARTED, entry, detail);
+  TellEvent(HISTORY_RECORDING_STARTED, entry, detail);
 }
 
 void TellNotStarted(ScheduleEntry* entry, HistoryReason reason) {
@@ -183,7 +181,7 @@ void HistoryAtStart(HWND dialog) {
     ShowNotice(notice);
   }
   // The start names the version, so the history tells which program recorded.
-  Tell(HISTORY_PROGRAM_STARTED, nullptr, TAVELUND_NAME_AND_VERSION);
+  TellEvent(HISTORY_PROGRAM_STARTED, nullptr, TAVELUND_NAME_AND_VERSION);
   TellPassedWindows(missed, REASON_PROGRAM_NOT_RUNNING);
   state.haveReading = true;
   state.lastReadingSeconds = LocalSecondsOf(now);
@@ -192,17 +190,17 @@ void HistoryAtStart(HWND dialog) {
 
 void HistoryAtEnd() {
   if (const ScheduleEntry* recording = RecordingEntry(scheduleList)) {
-    Tell(HISTORY_PROGRAM_ENDED, recording, STR_HISTORY_STILL_RECORDING);
+    TellEvent(HISTORY_PROGRAM_ENDED, recording, STR_HISTORY_STILL_RECORDING);
   } else {
-    Tell(HISTORY_PROGRAM_ENDED, nullptr, nullptr);
+    TellEvent(HISTORY_PROGRAM_ENDED, nullptr, nullptr);
   }
   state.dialog = nullptr;
 }
 
-void HistoryPluginFound(const char* pluginTitle) { Tell(HISTORY_PLUGIN_FOUND, nullptr, pluginTitle); }
+void HistoryPluginFound(const char* pluginTitle) { TellEvent(HISTORY_PLUGIN_FOUND, nullptr, pluginTitle); }
 
 void HistoryPluginLost(const ScheduleEntry* active, bool marked) {
-  Tell(HISTORY_PLUGIN_LOST, nullptr, nullptr);
+  TellEvent(HISTORY_PLUGIN_LOST, nullptr, nullptr);
   if (active && marked) TellReason(HISTORY_RECORDING_STOPPED, active, REASON_PLUGIN_LOST);
   state.pendingEntry = nullptr;
 }
@@ -216,7 +214,7 @@ void HistoryUserStopped(ScheduleEntry* held, bool marked) {
 }
 
 void HistoryStartWithWindows(bool on) {
-  Tell(on ? HISTORY_START_WITH_WINDOWS_ON : HISTORY_START_WITH_WINDOWS_OFF, nullptr, nullptr);
+  TellEvent(on ? HISTORY_START_WITH_WINDOWS_ON : HISTORY_START_WITH_WINDOWS_OFF, nullptr, nullptr);
 }
 
 void NotePlayerLaunched() {
@@ -270,7 +268,7 @@ void HistoryOfTick(const TickReading& reading, const TickOutcome& outcome) {
     case TICK_CONFIRM: TellStarted(entry); break;
     case TICK_ADOPT:
       NoteWindowRecorded(entry);
-      Tell(HISTORY_RECORDING_ADOPTED, entry, STR_HISTORY_ADOPTED_DETAIL);
+      TellEvent(HISTORY_RECORDING_ADOPTED, entry, STR_HISTORY_ADOPTED_DETAIL);
       break;
     case TICK_START_FAILED:
       state.pendingEntry = nullptr;
@@ -285,17 +283,21 @@ void HistoryOfTick(const TickReading& reading, const TickOutcome& outcome) {
   }
 }
 
+// Every line goes through here: a history that cannot be written is told
+// once, and the program carries on.
+void Tell(const Report& report) {
+  WriteHistory(report.kind, report.entry, report.detail ? report.detail : HistoryReasonText(report.reason));
+  if (TakeHistoryFailureNews()) ShowNotice(STR_NOTICE_HISTORY_UNWRITABLE);
+  if (report.warning && report.entry) {
+    state.warningEntry = report.entry;
+    if (state.dialog) SetDlgItemTextA(state.dialog, IDC_MAIN_STATUS, report.warning);
+  }
+}
+
 void ShowStatus(HWND dialog, const char* text) {
   CopyText(state.statusText, sizeof state.statusText, text);
   if (!state.noticeShown && !state.warningEntry) SetDlgItemTextA(dialog, IDC_MAIN_STATUS, text);
 }
-
-void ShowWindowWarning(const ScheduleEntry* entry, const char* text) {
-  state.warningEntry = entry;
-  if (state.dialog) SetDlgItemTextA(state.dialog, IDC_MAIN_STATUS, text);
-}
-
-void TellHistory(HistoryEvent kind, const ScheduleEntry* entry, const char* detail) { Tell(kind, entry, detail); }
 
 void ShowHistory() {
   state.noticeShown = false;

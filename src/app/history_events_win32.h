@@ -42,16 +42,28 @@ void HistoryOfTick(const TickReading& reading, const TickOutcome& outcome);
 // failed try of the window about to open, told once per reason and window.
 void HistoryOfHandOver(const TickReading& reading, const HandOverNews& news);
 
-// The status line. A notice (missed windows, a history that cannot be
-// written) stays in it until the user opens the history; meanwhile other
-// status texts are not shown.
+// ---- What the person is told, and where ----
+//
+// Every event the person may hear of goes through Tell: it writes the
+// history line and decides where else the event shows. A warning about a
+// window stands in the status line, over a notice too, while that window is
+// open or about to open; then the line shows what it would have shown
+// meanwhile (the notice, if it still stands). Callers say what happened,
+// never where it is shown.
+struct Report {
+  HistoryEvent kind;
+  const ScheduleEntry* entry;  // the window it is about, or none
+  HistoryReason reason;        // why, when a reason of the history's applies (REASON_NONE: none)
+  // The line's detail; none: the reason's own text.
+  const char* detail;
+  // The status line's text about the entry's window while it lasts, or none.
+  const char* warning;
+};
+void Tell(const Report& report);
+
+// The plain status line (the plug-in's connection). A notice (missed windows,
+// a history that cannot be written) stays over it until the user opens the
+// history, and a window's warning over both.
 void ShowStatus(HWND dialog, const char* text);
-// A warning about the entry's window: it stands in the status line, over a
-// notice too, while that window is open or about to open; then the line
-// shows what it would have shown meanwhile (the notice, if it still stands).
-void ShowWindowWarning(const ScheduleEntry* entry, const char* text);
-// One line of the history (the entry's window, the detail); a history that
-// cannot be written is told once in the status line.
-void TellHistory(HistoryEvent kind, const ScheduleEntry* entry, const char* detail);
 // Opens the history in the text viewer and takes the notice down.
 void ShowHistory();

@@ -82,7 +82,7 @@ void RearmWake() {
   char when[32];
   FormatText(when, sizeof when, "%d-%02d-%02d %02d:%02d:%02d", wake.year, wake.month, wake.day, wake.hour,
              wake.minute, wake.second);
-  WriteHistory(HISTORY_WAKE_SET, entry, when);
+  Tell(Report{HISTORY_WAKE_SET, entry, REASON_NONE, when, nullptr});
 }
 
 void MarkChanged(HWND dialog) {
@@ -367,7 +367,7 @@ bool asleep = false;
 void OnSuspend(HWND dialog) {
   asleep = true;
   if (ScheduleEntry* recording = RecordingEntry(scheduleList))
-    WriteHistory(HISTORY_SLEEP_WHILE_RECORDING, recording, nullptr);
+    Tell(Report{HISTORY_SLEEP_WHILE_RECORDING, recording, REASON_NONE, nullptr, nullptr});
   SetTimer(dialog, TIMER_SECOND_TICK, kSuspendedTickPeriodMs, nullptr);
 }
 
@@ -385,7 +385,7 @@ void OnPowerBroadcast(HWND dialog, WPARAM event) {
     case PBT_APMRESUMEAUTOMATIC:
     case PBT_APMRESUMESUSPEND:
       // Both may come for one wake: it is told once.
-      if (asleep) WriteHistory(HISTORY_WOKE, nullptr, nullptr);
+      if (asleep) Tell(Report{HISTORY_WOKE, nullptr, REASON_NONE, nullptr, nullptr});
       asleep = false;
       OnClockMoved(dialog);
       break;
@@ -400,7 +400,7 @@ void OnTimeChange(HWND dialog) {
   char detail[32];
   FormatText(detail, sizeof detail, STR_HISTORY_CLOCK_SHIFT, shift < 0 ? '-' : '+',
              static_cast<int>(shift < 0 ? -shift : shift));
-  WriteHistory(HISTORY_CLOCK_CHANGED, nullptr, detail);
+  Tell(Report{HISTORY_CLOCK_CHANGED, nullptr, REASON_NONE, detail, nullptr});
   OnClockMoved(dialog);
 }
 
