@@ -203,6 +203,30 @@ std::string Line(int hour, const std::string& pattern, const std::string& rest =
   return std::to_string(hour) + ":0:0 " + std::to_string(hour + 1) + ":30:0 " + pattern + rest;
 }
 
+// The widest entries a hand-edited file can give come back from a save
+// exactly as they were in memory, through the load and through a plain
+// 340-byte read of each key.
+TEST_F(ScheduleStore, WidestEntriesSaveAndLoadUnchanged) {
+  const int32_t kMin = -2147483647 - 1;
+  const std::string korean = "D:\\ " + Hangul(127) + "x";  // 259 bytes, quoted for its blank
+  const int32_t starts[] = {-(596522 * 3600 + 59 * 60 + 59), kMin, 2147483647};
+  for (int32_t start : starts) {
+    ScheduleEntry* e = Add(korean.c_str(), start);
+    e->endSeconds = start;
+    e->bitrateIndex = kMin;
+    e->sampleRateIndex = kMin;
+    e->dayMask = kMin;
+    e->flags = 0x80000000u;
+  }
+  Add(std::string(PATH_CAPACITY - 1, 'p').c_str(), kMin)->flags = 0xFFFFFFFFu;
+  const std::vector<Loaded> inMemory = ListAsLoaded();
+  ASSERT_EQ(SaveSchedules(), 1);
+  EXPECT_EQ(LoadKeyByKey(ini_), inMemory);
+  FreeAllSchedules();
+  ASSERT_EQ(LoadSchedules(), 1);
+  EXPECT_EQ(ListAsLoaded(), inMemory);
+}
+
 class ScheduleSectionRead : public ScheduleStore {};
 
 TEST_F(ScheduleSectionRead, HostileSectionsLoadAsKeyByKeyReadsGiveThem) {
