@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -136,6 +137,11 @@ struct Loaded {
            flags == o.flags && pattern == o.pattern;
   }
 };
+
+void PrintTo(const Loaded& e, std::ostream* os) {
+  *os << "{" << e.start << " " << e.end << " days " << e.days << " bitrate " << e.bitrate << " rate " << e.rate
+      << " flags " << e.flags << " \"" << e.pattern << "\"}";
+}
 
 std::vector<Loaded> ListAsLoaded() {
   std::vector<Loaded> out;
