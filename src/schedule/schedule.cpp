@@ -61,8 +61,8 @@ namespace {
 // turns back into exactly these seconds. For the times the editor makes this
 // is SecondsToHms. A negative time (only a hand-edited file has one) is split
 // with the minutes and seconds kept at 0..59 and the hours rounded down:
-// "-596524:45:52" instead of "-596523:-14:-8", two bytes less, and the same
-// time once read.
+// "-596523:0:1" instead of "-596522:-59:-59", never longer than 13 bytes, and
+// the same time once read.
 void SplitTimeForLine(int32_t seconds, int32_t* hours, int32_t* minutes, int32_t* secs) {
   int32_t h = seconds / 3600;
   int32_t rest = seconds % 3600;
