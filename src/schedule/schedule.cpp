@@ -55,10 +55,43 @@ int ParseScheduleLine(char* line, ScheduleTimes* times, ScheduleEntry* entry) {
   return entry->outputPattern[0] != '\0';
 }
 
+namespace {
+
+// A time as the line writes it: hours, minutes and seconds that HmsToSeconds
+// turns back into exactly these seconds. For the times the editor makes this
+// is SecondsToHms. A negative time (only a hand-edited file has one) is split
+// with the minutes and seconds kept at 0..59 and the hours rounded down:
+// "-596523:0:1" instead of "-596522:-59:-59", never longer than 13 bytes, and
+// the same time once read.
+void SplitTimeForLine(int32_t seconds, int32_t* hours, int32_t* minutes, int32_t* secs) {
+  int32_t h = seconds / 3600;
+  int32_t rest = seconds % 3600;
+  if (rest < 0) {
+    h -= 1;
+    rest += 3600;
+  }
+  *hours = h;
+  *minutes = rest / 60;
+  *secs = rest % 60;
+}
+
+// The widest line: both times as "-596524:59:59", the longest pattern in
+// quotes, and four numbers such as "-2147483648". The reader takes at most
+// capacity - 1 bytes, so any entry in memory comes back whole.
+enum {
+  LINE_TIME_WIDTH = 13,
+  LINE_NUMBER_WIDTH = 11,
+  WIDEST_SCHEDULE_LINE = LINE_TIME_WIDTH + 1 + LINE_TIME_WIDTH + 1 + (PATH_CAPACITY - 1 + 2) + 1 +
+                         4 * LINE_NUMBER_WIDTH + 3,
+};
+static_assert(WIDEST_SCHEDULE_LINE <= SCHEDULE_LINE_CAPACITY - 1, "every entry must fit the line the reader takes");
+
+}  // namespace
+
 int FormatScheduleLine(const ScheduleEntry* entry, char* line, size_t capacity) {
   int32_t h1, m1, s1, h2, m2, s2;
-  SecondsToHms(entry->startSeconds, &h1, &m1, &s1);
-  SecondsToHms(entry->endSeconds, &h2, &m2, &s2);
+  SplitTimeForLine(entry->startSeconds, &h1, &m1, &s1);
+  SplitTimeForLine(entry->endSeconds, &h2, &m2, &s2);
   // The reader takes the pattern as one word, which ends at a blank: a folder
   // such as "D:\My Music" would come back as "D:\My". In double quotes the
   // word runs to the closing quote. A word that starts with a single quote is

@@ -74,5 +74,6 @@ int ParseScheduleLine(char* line, ScheduleTimes* times, ScheduleEntry* entry);
 // Formats entry as "H:M:S H:M:S PATTERN|B R D F" into line (bounded). A
 // pattern holding a blank or a tab (and no double quote) is written in double
 // quotes, so the reader takes it whole; any other pattern is written as is.
-// Returns 1 when the whole line fitted.
+// Every entry, whatever its numbers, fits SCHEDULE_LINE_CAPACITY and reads
+// back as the same entry. Returns 1 when the whole line fitted.
 int FormatScheduleLine(const ScheduleEntry* entry, char* line, size_t capacity);

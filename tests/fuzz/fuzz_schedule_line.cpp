@@ -82,8 +82,9 @@ bool PatternSurvivesTheLine(const char* pattern) {
 void CheckRoundTrip(const ScheduleEntry& entry, size_t smallCapacity) {
   Check(Terminated(entry.outputPattern, sizeof entry.outputPattern), "pattern terminated");
 
-  // The longest line (259-byte pattern in quotes, every number at its widest)
-  // still takes only 339 bytes, so nothing is ever cut at the settings capacity.
+  // The longest line (259-byte pattern in quotes, every number at its widest,
+  // negative times with hours rounded down) takes 337 bytes, so nothing is
+  // ever cut at the settings capacity.
   std::vector<char> line(SCHEDULE_LINE_CAPACITY, 'Q');
   Check(FormatScheduleLine(&entry, line.data(), line.size()) == 1, "every entry fits the settings line");
   std::string full = line.data();

@@ -119,17 +119,59 @@ TEST(ScheduleLine, RoundTripsThroughFormat) {
   EXPECT_STREQ(back.outputPattern, entry.outputPattern);
 }
 
-TEST(ScheduleLine, LongestPatternStillFitsTheLine) {
+// Entries only a hand-edited file gives: times far outside the day, numbers
+// at their widest, the longest pattern in quotes.
+TEST(ScheduleLine, WidestEntriesComeBackWhole) {
+  const int32_t kMin = -2147483647 - 1;
+  const int32_t kMax = 2147483647;
+  // Seven-digit negative hours with minutes and seconds of -59 each, as a
+  // truncating split would write them.
+  const int32_t kWidestNegative = -(596522 * 3600 + 59 * 60 + 59);
+  struct Times {
+    int32_t start, end;
+  } const times[] = {{kWidestNegative, kWidestNegative}, {kMin, kMin}, {kMin, kMax}, {kMax, -1}, {-86399, 0}};
+  std::string quoted(PATH_CAPACITY - 1, 'p');
+  quoted[10] = ' ';
+  for (const Times& t : times) {
+    for (const std::string& pattern : {quoted, std::string(PATH_CAPACITY - 1, 'q')}) {
+      ScheduleEntry entry = {};
+      entry.startSeconds = t.start;
+      entry.endSeconds = t.end;
+      entry.bitrateIndex = kMin;
+      entry.sampleRateIndex = kMin;
+      entry.dayMask = kMin;
+      entry.flags = 0x80000000u;
+      std::memcpy(entry.outputPattern, pattern.c_str(), pattern.size() + 1);
+      char line[SCHEDULE_LINE_CAPACITY];
+      ASSERT_EQ(FormatScheduleLine(&entry, line, sizeof line), 1) << t.start << " " << t.end;
+      const std::string saved = line;
+      ScheduleTimes carried = {};
+      ScheduleEntry back = {};
+      ASSERT_EQ(ParseScheduleLine(line, &carried, &back), 1) << saved;
+      EXPECT_EQ(back.startSeconds, entry.startSeconds) << saved;
+      EXPECT_EQ(back.endSeconds, entry.endSeconds) << saved;
+      EXPECT_EQ(back.bitrateIndex, kMin);
+      EXPECT_EQ(back.sampleRateIndex, kMin);
+      EXPECT_EQ(back.dayMask, kMin);
+      EXPECT_EQ(back.flags, 0x80000000u);
+      EXPECT_EQ(std::string(back.outputPattern), pattern);
+    }
+  }
+}
+
+TEST(ScheduleLine, NegativeTimesAreWrittenWithMinutesAndSecondsInRange) {
   ScheduleEntry entry = {};
-  entry.startSeconds = HmsToSeconds(23, 59, 59);
-  entry.endSeconds = HmsToSeconds(23, 59, 58);
+  entry.startSeconds = -(596522 * 3600 + 59 * 60 + 59);
+  entry.endSeconds = -1;
   entry.dayMask = -1;
-  entry.flags = 0xFFFFFFFFu;
-  entry.bitrateIndex = -2147483647 - 1;
-  entry.sampleRateIndex = -2147483647 - 1;
-  std::memset(entry.outputPattern, 'p', PATH_CAPACITY - 1);
+  std::strcpy(entry.outputPattern, "x");
   char line[SCHEDULE_LINE_CAPACITY];
-  EXPECT_EQ(FormatScheduleLine(&entry, line, sizeof line), 1);
+  ASSERT_EQ(FormatScheduleLine(&entry, line, sizeof line), 1);
+  EXPECT_STREQ(line, "-596523:0:1 -1:59:59 x|0 0 -1 0");
+  entry.startSeconds = -2147483647 - 1;
+  entry.endSeconds = -3600;
+  ASSERT_EQ(FormatScheduleLine(&entry, line, sizeof line), 1);
+  EXPECT_STREQ(line, "-596524:45:52 -1:0:0 x|0 0 -1 0");
 }
 
 ScheduleEntry EntryWithPattern(const std::string& pattern) {

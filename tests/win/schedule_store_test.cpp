@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -137,6 +138,11 @@ struct Loaded {
   }
 };
 
+void PrintTo(const Loaded& e, std::ostream* os) {
+  *os << "{" << e.start << " " << e.end << " days " << e.days << " bitrate " << e.bitrate << " rate " << e.rate
+      << " flags " << e.flags << " \"" << e.pattern << "\"}";
+}
+
 std::vector<Loaded> ListAsLoaded() {
   std::vector<Loaded> out;
   for (const ScheduleEntry* e = scheduleList; e; e = e->next)
@@ -201,6 +207,30 @@ std::string Hangul(int count) {
 
 std::string Line(int hour, const std::string& pattern, const std::string& rest = "|4 1 -1 1") {
   return std::to_string(hour) + ":0:0 " + std::to_string(hour + 1) + ":30:0 " + pattern + rest;
+}
+
+// The widest entries a hand-edited file can give come back from a save
+// exactly as they were in memory, through the load and through a plain
+// 340-byte read of each key.
+TEST_F(ScheduleStore, WidestEntriesSaveAndLoadUnchanged) {
+  const int32_t kMin = -2147483647 - 1;
+  const std::string korean = "D:\\ " + Hangul(127) + "x";  // 259 bytes, quoted for its blank
+  const int32_t starts[] = {-(596522 * 3600 + 59 * 60 + 59), kMin, 2147483647};
+  for (int32_t start : starts) {
+    ScheduleEntry* e = Add(korean.c_str(), start);
+    e->endSeconds = start;
+    e->bitrateIndex = kMin;
+    e->sampleRateIndex = kMin;
+    e->dayMask = kMin;
+    e->flags = 0x80000000u;
+  }
+  Add(std::string(PATH_CAPACITY - 1, 'p').c_str(), kMin)->flags = 0xFFFFFFFFu;
+  const std::vector<Loaded> inMemory = ListAsLoaded();
+  ASSERT_EQ(SaveSchedules(), 1);
+  EXPECT_EQ(LoadKeyByKey(ini_), inMemory);
+  FreeAllSchedules();
+  ASSERT_EQ(LoadSchedules(), 1);
+  EXPECT_EQ(ListAsLoaded(), inMemory);
 }
 
 class ScheduleSectionRead : public ScheduleStore {};
