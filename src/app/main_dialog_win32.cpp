@@ -312,8 +312,10 @@ void UpdateTitle(HWND dialog, const LocalTimeFields& now) {
 }
 
 // A window coming out of hiding shows the time at once, not a second later.
-void OnShowWindow(HWND dialog, WPARAM shown) {
-  if (shown) UpdateTitle(dialog, LocalTimeNow());
+// (WM_SHOWWINDOW does not come for every way of showing: SW_SHOWNORMAL never
+// sends it, and under Wine a restore out of hiding did not either.)
+void OnWindowPosChanged(HWND dialog, const WINDOWPOS* position) {
+  if (position && (position->flags & SWP_SHOWWINDOW)) UpdateTitle(dialog, LocalTimeNow());
 }
 
 void UpdateSaveButton(HWND dialog) {
@@ -503,7 +505,7 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     case WM_TIMER: OnTimer(dialog, wParam); return FALSE;
     case WM_CLOSE: PostCommand(dialog, IDC_MAIN_EXIT); return TRUE;
     case WM_SYSCOMMAND: return OnSysCommand(dialog, wParam);
-    case WM_SHOWWINDOW: OnShowWindow(dialog, wParam); return FALSE;
+    case WM_WINDOWPOSCHANGED: OnWindowPosChanged(dialog, reinterpret_cast<const WINDOWPOS*>(lParam)); return FALSE;
     case WM_INITMENUPOPUP: OnInitMenuPopup(dialog, HIWORD(lParam) != 0); return FALSE;
     case WM_DESTROY: OnDestroy(); return FALSE;
     case WM_POWERBROADCAST: OnPowerBroadcast(dialog, wParam); return TRUE;

@@ -1,6 +1,8 @@
 // Tavelund.exe and its notification-area icon, with a shell of the test's
 // own on the test's desktop (e2e/tray_support.h).
 #include <gtest/gtest.h>
+#include <windows.h>
+// after windows.h, which it needs
 #include <shellapi.h>
 
 #include <string>

@@ -5,8 +5,9 @@
 // sends it WM_COPYDATA (wParam: the icon's window, dwData: the NIM_ code).
 // FindWindowEx looks at the caller's desktop only and finds the newest such
 // window first, so a fake made on the test's desktop before the program's
-// first call gets every call, whether that desktop has a shell of its own or
-// not. It holds icons the way a shell does: an add of an icon it holds, or a
+// first call gets every call. (Under Wine a new desktop has no shell until
+// its first window appears; then Wine's own "Shell_TrayWnd" comes up there,
+// and the fake makes sure it is the newer one.) It holds icons the way a shell does: an add of an icon it holds, or a
 // change of one it does not, is refused.
 //
 // The data are those of Wine 8's shell32 (960 bytes before the icon's bits);
@@ -15,8 +16,9 @@
 // Header-only: used by the in-process and the whole-process tests.
 #pragma once
 #include <gtest/gtest.h>
-#include <shellapi.h>
 #include <windows.h>
+// after windows.h, which it needs
+#include <shellapi.h>
 
 #include <functional>
 #include <mutex>
@@ -98,8 +100,16 @@ class FakeTrayShell {
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.lpszClassName = ClassName();
     RegisterClassW(&windowClass);  // a second fake finds it registered
-    window_ = CreateWindowExW(0, ClassName(), L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                              GetModuleHandleW(nullptr), nullptr);
+    // The desktop's own shell comes up with its first window, maybe after
+    // this one: the fake is made again until it is the one found.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      window_ = CreateWindowExW(0, ClassName(), L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+      if (!window_ || FindWindowW(ClassName(), nullptr) == window_) break;
+      DestroyWindow(window_);
+      window_ = nullptr;
+      Sleep(200);
+    }
     if (window_) SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     SetEvent(ready_);
     if (!window_) return;

@@ -1,11 +1,15 @@
 // The notification-area icon of the real main dialog, against a shell of the
 // test's own (e2e/tray_support.h) on a desktop of the test's own.
 #include <gtest/gtest.h>
+#include <windows.h>
+// after windows.h, which it needs
 #include <shellapi.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "app/autostart_win32.h"
 #include "app/tray_win32.h"
 #include "e2e/desktop_support.h"
 #include "e2e/tray_support.h"
@@ -37,7 +41,6 @@ class Tray : public MainDialogTest {
     std::vector<ShellCall> all = shell.calls();
     return std::vector<ShellCall>(all.begin() + static_cast<long>(first), all.end());
   }
-  void Exit() { SendMessageA(dialog_, WM_COMMAND, IDC_MAIN_EXIT, 0); }
 };
 
 // 가 (B0 A1)
@@ -109,12 +112,35 @@ TEST_F(Tray, TheShellHearsTheAddEachChangeOnceAndTheDeleteAtExit) {
     EXPECT_NE(calls[0].iconBits, recording);
     EXPECT_EQ(calls[1].iconBits, waiting);
 
-    Exit();
-    EXPECT_FALSE(IsWindow(dialog_));
-    EXPECT_EQ(shell.calls().back().code, static_cast<DWORD>(NIM_DELETE));
-    EXPECT_TRUE(shell.calls().back().answered);
-    EXPECT_FALSE(shell.Holds(add.window, add.id));
   });
+}
+
+TEST_F(Tray, EveryWayOutTakesTheIconAway) {
+  struct Case {
+    const char* way;
+    UINT message;
+    WPARAM wParam;
+  } cases[] = {
+      {"exit button", WM_COMMAND, IDC_MAIN_EXIT},
+      {"close", WM_CLOSE, 0},
+      {"end of the session", WM_ENDSESSION, TRUE},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.way);
+    OnOwnDesktop([&] {
+      FakeTrayShell shell;
+      ASSERT_TRUE(shell.ok());
+      OpenWith("");
+      ShellCall add = shell.Latest(NIM_ADD, 0);
+      ASSERT_TRUE(shell.Holds(dialog_, add.id));
+      SendMessageA(dialog_, c.message, c.wParam, 0);
+      PumpFor(100);
+      EXPECT_EQ(shell.calls().back().code, static_cast<DWORD>(NIM_DELETE));
+      EXPECT_FALSE(shell.Holds(dialog_, add.id));
+      // The session's end leaves the window to the system.
+      EXPECT_EQ(IsWindow(dialog_) != FALSE, c.message == WM_ENDSESSION);
+    });
+  }
 }
 
 TEST_F(Tray, AnAddTheShellCannotTakeIsTriedAgainUntilItCan) {
@@ -129,15 +155,18 @@ TEST_F(Tray, AnAddTheShellCannotTakeIsTriedAgainUntilItCan) {
     EXPECT_FALSE(calls[0].answered || calls[1].answered);
     // Changes meanwhile wait for the add, which carries them.
     SetTrayTip("later");
-    ShowTrayRecording(true);
+    ShowTrayBalloon("t", "x");
     EXPECT_EQ(shell.calls().size(), 2u);
     shell.SetRefusing(false);
     EXPECT_TRUE(PumpUntil([&] { return shell.Holds(dialog_, calls[0].id); }, 10000));
     ShellCall add = shell.Latest(NIM_ADD, 0);
     EXPECT_TRUE(add.answered);
     EXPECT_EQ(add.tip, "later");
-    ShowTrayRecording(false);
-    EXPECT_NE(shell.Latest(NIM_MODIFY, NIF_ICON).iconBits, add.iconBits);
+    const std::string waiting = calls[0].iconBits;
+    EXPECT_NE(add.iconBits, waiting);  // needs you
+    TrayPersonLooked();
+    EXPECT_EQ(shell.calls().back().iconBits, waiting);
+    EXPECT_TRUE(shell.calls().back().answered);
   });
 }
 
@@ -173,7 +202,7 @@ TEST_F(Tray, MinimisedTheWindowLeavesTheTaskbarUnlessSetNotTo) {
   struct Case {
     const char* config;
     bool hidden;
-  } cases[] = {{"", true}, {"[Config]\r\nMinimiseToTray=0\r\n", false}};
+  } cases[] = {{"", true}, {"MinimiseToTray=0\r\n", false}};  // behind the seed's [Config]
   for (const Case& c : cases) {
     SCOPED_TRACE(c.config);
     OnOwnDesktop([&] {
@@ -201,20 +230,63 @@ TEST_F(Tray, MinimisedTheWindowLeavesTheTaskbarUnlessSetNotTo) {
   }
 }
 
-}  // namespace
-
-TEST(TrayProbe, WhereIsTheShell) {
-  printf("default desktop: %p\n", static_cast<void*>(FindWindowW(L"Shell_TrayWnd", nullptr)));
-  e2e::RunIsolated("probe", [](const e2e::PrivateDesktop&) {
-    printf("private before a window: %p\n", static_cast<void*>(FindWindowW(L"Shell_TrayWnd", nullptr)));
-    HWND w = CreateWindowExA(0, "STATIC", "x", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
-    PumpFor(1500);
-    printf("private after a window: %p\n", static_cast<void*>(FindWindowW(L"Shell_TrayWnd", nullptr)));
-    NOTIFYICONDATAW d = {};
-    d.cbSize = sizeof d; d.hWnd = w; d.uID = 7; d.uFlags = NIF_TIP;
-    BOOL ok = Shell_NotifyIconW(NIM_ADD, &d);
-    printf("add on private: %d error %lx\n", ok, GetLastError());
-    if (ok) Shell_NotifyIconW(NIM_DELETE, &d);
-    DestroyWindow(w);
-  });
+// The menu a right click opens, read while it is open (a thread timer runs
+// inside the menu's loop) and then dismissed: its items, and the start with
+// Windows checked exactly when the Run key starts this program.
+struct MenuItem {
+  std::string text;
+  UINT id;
+  bool checked;
+};
+std::vector<MenuItem> seenMenu;
+void CALLBACK ReadOpenMenu(HWND, UINT, UINT_PTR timer, DWORD) {
+  HWND menuWindow = nullptr;
+  while ((menuWindow = FindWindowExA(nullptr, menuWindow, "#32768", nullptr)) != nullptr)
+    if (GetWindowThreadProcessId(menuWindow, nullptr) == GetCurrentThreadId() && IsWindowVisible(menuWindow)) break;
+  if (!menuWindow) return;
+  KillTimer(nullptr, timer);
+  HMENU menu = reinterpret_cast<HMENU>(SendMessageA(menuWindow, MN_GETHMENU, 0, 0));
+  for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+    char text[80] = "";
+    GetMenuStringA(menu, i, text, sizeof text, MF_BYPOSITION);
+    seenMenu.push_back(
+        MenuItem{text, GetMenuItemID(menu, i), (GetMenuState(menu, i, MF_BYPOSITION) & MF_CHECKED) != 0});
+  }
+  EndMenu();
 }
+
+TEST_F(Tray, ARightClickOffersTheMenuWithTheStartWithWindowsMark) {
+  std::string key = "Software\\Tavelund-tests\\TrayRun-" + std::to_string(GetCurrentProcessId());
+  runKeyPath = key.c_str();
+  char self[MAX_PATH];
+  GetModuleFileNameA(nullptr, self, sizeof self);
+  for (bool on : {false, true}) {
+    SCOPED_TRACE(on ? "starts with Windows" : "does not");
+    if (on) SetStartWithWindows(true);
+    OnOwnDesktop([&] {
+      FakeTrayShell shell;
+      ASSERT_TRUE(shell.ok());
+      OpenWith("");
+      ShellCall add = shell.Latest(NIM_ADD, 0);
+      seenMenu.clear();
+      UINT_PTR timer = SetTimer(nullptr, 0, 50, ReadOpenMenu);
+      SendMessageA(dialog_, add.callbackMessage, MAKEWPARAM(100, 100), MAKELPARAM(WM_CONTEXTMENU, add.id));
+      KillTimer(nullptr, timer);
+      ASSERT_EQ(seenMenu.size(), 5u);
+      EXPECT_EQ(seenMenu[0].text, STR_MENU_TRAY_OPEN);
+      EXPECT_EQ(seenMenu[1].text, STR_MENU_SHOW_HISTORY);
+      EXPECT_EQ(seenMenu[2].text, STR_MENU_START_WITH_WINDOWS);
+      EXPECT_EQ(seenMenu[2].checked, on);
+      EXPECT_EQ(seenMenu[3].text, "");  // the separator
+      EXPECT_EQ(seenMenu[4].text, STR_MENU_TRAY_EXIT);
+      // Dismissed, it changes nothing.
+      PumpFor(100);
+      EXPECT_TRUE(IsWindow(dialog_));
+    });
+  }
+  RegDeleteTreeA(HKEY_CURRENT_USER, key.c_str());
+  RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Tavelund-tests");
+  runKeyPath = STR_RUN_KEY;
+}
+
+}  // namespace
