@@ -102,6 +102,10 @@ bool AddIcon() {
   tray.shownFace = Face();
   data.uVersion = NOTIFYICON_VERSION_4;
   tray.version4 = Shell_NotifyIconW(NIM_SETVERSION, &data) != FALSE;
+  // A window minimised while there was no icon to come back by waited on the
+  // taskbar: now it can go.
+  if (tray.minimiseToTray && IsIconic(tray.window) && IsWindowVisible(tray.window))
+    PostMessageA(tray.window, kHideMessage, 0, 0);
   return true;
 }
 
@@ -233,8 +237,10 @@ void OnMinimised(HWND dialog) {
   if (tray.minimiseToTray) PostMessageA(dialog, kHideMessage, 0, 0);
 }
 
+// Without an icon a hidden window could only come back by a second start: it
+// stays on the taskbar until the shell takes the icon.
 void OnHide(HWND dialog) {
-  if (IsIconic(dialog)) ShowWindow(dialog, SW_HIDE);
+  if (IsIconic(dialog) && tray.added) ShowWindow(dialog, SW_HIDE);
 }
 
 void OnSize(HWND dialog, WPARAM type) {

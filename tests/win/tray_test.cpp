@@ -153,12 +153,17 @@ TEST_F(Tray, AnAddTheShellCannotTakeIsTriedAgainUntilItCan) {
     std::vector<ShellCall> calls = shell.calls();
     ASSERT_EQ(CodesOf(calls), (std::vector<DWORD>{NIM_ADD, NIM_MODIFY}));
     EXPECT_FALSE(calls[0].answered || calls[1].answered);
-    // Changes meanwhile wait for the add, which carries them.
+    // Changes meanwhile wait for the add, which carries them; a window
+    // minimised meanwhile stays on the taskbar, with no icon to come back by.
     SetTrayTip("later");
     ShowTrayBalloon("t", "x");
     EXPECT_EQ(shell.calls().size(), 2u);
+    SendMessageA(dialog_, WM_COMMAND, IDCANCEL, 0);
+    PumpFor(100);
+    EXPECT_TRUE(IsIconic(dialog_) && IsWindowVisible(dialog_));
     shell.SetRefusing(false);
     EXPECT_TRUE(PumpUntil([&] { return shell.Holds(dialog_, calls[0].id); }, 10000));
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(dialog_); }, 1000));
     ShellCall add = shell.Latest(NIM_ADD, 0);
     EXPECT_TRUE(add.answered);
     EXPECT_EQ(add.tip, "later");
