@@ -46,14 +46,6 @@ TEST(CharacterCut, CountsCharactersAndNeverSplitsOne) {
   }
 }
 
-TEST(MinimiseToTray, OnUnlessZero) {
-  EXPECT_TRUE(MinimiseToTrayEnabled(""));
-  EXPECT_TRUE(MinimiseToTrayEnabled("1"));
-  EXPECT_TRUE(MinimiseToTrayEnabled("yes"));
-  EXPECT_FALSE(MinimiseToTrayEnabled("0"));
-  EXPECT_FALSE(MinimiseToTrayEnabled(" 0"));
-}
-
 TEST(TrayClick, EachVersionOpensOnALeftClickAndShowsTheMenuOnARightOne) {
   struct Case {
     unsigned event;
