@@ -30,8 +30,10 @@ shot=""
 for _ in $(seq 30); do
   sleep 1
   xwd -root -silent | /usr/bin/convert xwd:- -crop 424x168+600+600 +repage "$dir/corner.png"
-  # A balloon brings white into the corner: more than a handful of colours.
-  if [ "$(/usr/bin/convert "$dir/corner.png" -format '%k' info:)" -gt 20 ]; then shot=$dir/corner.png; sleep 1; xwd -root -silent | /usr/bin/convert xwd:- -crop 424x168+600+600 +repage "$shot"; break; fi
+  # Above the (white) taskbar a balloon is the only white (a balloon is about a twelfth of it).
+  white=$(/usr/bin/convert "$dir/corner.png" -crop 424x140+0+0 +repage -fill black +opaque white -colorspace gray \
+    -format '%[fx:mean > 0.04]' info:)
+  if [ "$white" = 1 ]; then shot=$dir/corner.png; break; fi
 done
 wait "$pid" || true
 [ -n "$shot" ] || { say "no balloon showed within 30 s"; exit 1; }
