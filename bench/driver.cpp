@@ -21,11 +21,14 @@
 //     request (and of the recording start) minus the scheduled second, in
 //     ms; a request handed over ahead of its second comes out negative.
 //     Also the hand-over with the quality dialog (request to dialog closed).
-//   bench_driver idle-start product|floor|floor-title WORKDIR OUTFILE
+//   bench_driver idle-start product|floor|floor-title|hidden|floor-plugin WORKDIR OUTFILE
 //     Starts the stand-in player and then either a copy of Tavelund.exe with
-//     50 entries none of which fires (returns once it is connected), or the
-//     floor dialog with its 1-second timer (floor-title: and the clock in its
-//     title). Leaves them running.
+//     50 entries none of which fires (returns once it is connected; hidden:
+//     started with /min, so it waits in the notification area, returns once
+//     it is connected and hidden), or the floor dialog with its 1-second
+//     timer (floor-title: and the clock in its title; floor-plugin: hidden,
+//     each tick reading the plug-in's state control and nothing else).
+//     Leaves them running.
 //   bench_driver close OUTFILE
 //     Closes every main window, floor dialog and stand-in player on the
 //     desktop with WM_CLOSE and waits for them to go.
@@ -398,26 +401,29 @@ int RunIdleStart(const std::string& kind, const std::string& workDir, const Resu
   // The stand-in runs on every side, so all see the same background.
   std::string journal = workDir + "journal.txt";
   PROCESS_INFORMATION standin = StartProcess(BuiltProgram("standin-player.exe"), {"--journal", journal}, workDir);
-  if (standin.hProcess == nullptr || !WaitForJournalEvent(journal, "ready", 1, nullptr)) {
+  JournalEvent ready;
+  if (standin.hProcess == nullptr || !WaitForJournalEvent(journal, "ready", 1, &ready)) {
     out.Note("the stand-in player did not start");
     return 1;
   }
   out.Line(Format("idle-%s-standin-pid %lu", kind.c_str(), standin.dwProcessId));
   CloseHandles(&standin);
-  if (kind == "product") {
+  const bool hidden = kind == "hidden";
+  if (kind == "product" || hidden) {
     std::string product = workDir + "Tavelund.exe";
     CopyFileA(BuiltProgram("Tavelund.exe").c_str(), product.c_str(), FALSE);
     WriteFileBytes(workDir + "Tavelund.INI",
                    SettingsText(BuiltProgram("standin-player.exe"), QuietSchedule(50, workDir)));
-    PROCESS_INFORMATION app = StartProcess(product, {}, workDir);
+    PROCESS_INFORMATION app = StartProcess(product, hidden ? std::vector<std::string>{"/min"} : std::vector<std::string>{}, workDir);
     // Connected: the launch button goes grey once the plug-in was found.
     bool connected = WaitFor(
         [&] {
           HWND w = MainWindowOf(app.dwProcessId);
-          return w != nullptr && !IsWindowEnabled(GetDlgItem(w, IDC_MAIN_LAUNCH));
+          return w != nullptr && !IsWindowEnabled(GetDlgItem(w, IDC_MAIN_LAUNCH)) &&
+                 (!hidden || (IsIconic(w) && !IsWindowVisible(w)));
         },
         30000, 100);
-    out.Line(Format("idle-product-pid %lu", app.dwProcessId));
+    out.Line(Format("idle-%s-pid %lu", kind.c_str(), app.dwProcessId));
     CloseHandles(&app);
     if (!connected) {
       out.Note("Tavelund.exe did not connect to the stand-in within 30 s");
@@ -427,9 +433,20 @@ int RunIdleStart(const std::string& kind, const std::string& workDir, const Resu
   }
   std::vector<std::string> options = {"--timer"};
   if (kind == "floor-title") options.push_back("--title-clock");
+  if (kind == "floor-plugin") {
+    HWND plugin = ready.Window("plugin");
+    if (!plugin) {
+      out.Note("the stand-in player named no plug-in window");
+      return 1;
+    }
+    options = {"--hidden", "--plugin-state", Format("%llx", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(plugin)))};
+  }
   PROCESS_INFORMATION floor = StartProcess(BuiltProgram("bench_floor_dialog.exe"), options, workDir);
   DWORD pid = floor.dwProcessId;
-  auto isShown = [pid](HWND w) { return ProcessIdOf(w) == pid && IsFloorWindow(w) && IsWindowVisible(w); };
+  const bool shows = kind != "floor-plugin";
+  auto isShown = [pid, shows](HWND w) {
+    return ProcessIdOf(w) == pid && IsFloorWindow(w) && (!shows || IsWindowVisible(w));
+  };
   bool shown = WaitFor([&] { return FindTopLevel(isShown) != nullptr; }, 30000, 100);
   out.Line(Format("idle-%s-pid %lu", kind.c_str(), pid));
   CloseHandles(&floor);
@@ -468,7 +485,7 @@ int Usage() {
           "usage: bench_driver startup WORKDIR RUNS OUTFILE\n"
           "       bench_driver startup-large WORKDIR RUNS COUNT OUTFILE\n"
           "       bench_driver punctuality EXE WORKDIR COUNT OUTFILE LABEL [STEP ENTRIES none|half]\n"
-          "       bench_driver idle-start product|floor|floor-title WORKDIR OUTFILE\n"
+          "       bench_driver idle-start product|floor|floor-title|hidden|floor-plugin WORKDIR OUTFILE\n"
           "       bench_driver close OUTFILE\n");
   return 2;
 }
@@ -497,7 +514,8 @@ int main(int argc, char** argv) {
   }
   if (mode == "idle-start" && argc == 5) {
     std::string kind = argv[2];
-    if (kind != "product" && kind != "floor" && kind != "floor-title") return Usage();
+    if (kind != "product" && kind != "floor" && kind != "floor-title" && kind != "hidden" && kind != "floor-plugin")
+      return Usage();
     return RunIdleStart(kind, AsFolder(argv[3]), Results(argv[4]));
   }
   if (mode == "close" && argc == 3) return RunClose(Results(argv[2]));

@@ -41,7 +41,7 @@ target_link_libraries(tavelund_shell PUBLIC tavelund_core ${SYSTEM_LIBS})
 add_library(tavelund_resources OBJECT ${CMAKE_SOURCE_DIR}/resources/tavelund.rc)
 target_include_directories(tavelund_resources PRIVATE ${CMAKE_SOURCE_DIR}/resources ${TAVELUND_GENERATED})
 set_source_files_properties(${CMAKE_SOURCE_DIR}/resources/tavelund.rc PROPERTIES
-  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/ids.h;${TAVELUND_GENERATED}/resources/version.h;${CMAKE_SOURCE_DIR}/resources/tavelund.manifest;${CMAKE_SOURCE_DIR}/resources/tavelund.ico")
+  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/ids.h;${TAVELUND_GENERATED}/resources/version.h;${CMAKE_SOURCE_DIR}/resources/tavelund.manifest;${CMAKE_SOURCE_DIR}/resources/tavelund.ico;${CMAKE_SOURCE_DIR}/resources/tray-waiting.ico;${CMAKE_SOURCE_DIR}/resources/tray-recording.ico;${CMAKE_SOURCE_DIR}/resources/tray-needs-you.ico")
 
 add_executable(Tavelund WIN32 ${CMAKE_SOURCE_DIR}/src/app/entry_win32.cpp $<TARGET_OBJECTS:tavelund_resources>)
 target_compile_options(Tavelund PRIVATE ${PRODUCT_FLAGS})
@@ -137,6 +137,14 @@ if(LAUNCH_TEST_SOURCES)
   gtest_discover_tests(launch_tests DISCOVERY_MODE PRE_TEST TEST_PREFIX "launch." DISCOVERY_TIMEOUT 120
     PROPERTIES TIMEOUT 300 RESOURCE_LOCK launch-drives)
 endif()
+
+# The real main dialog with its notification-area icon and a balloon, for
+# screenshots (scripts/tray-shot.sh). Not built by default, never shipped.
+add_executable(tray_shot WIN32 EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/tests/win/tray_shot/tray_shot.cpp
+  $<TARGET_OBJECTS:tavelund_resources>)
+target_compile_options(tray_shot PRIVATE ${TAVELUND_WARNINGS})
+target_link_options(tray_shot PRIVATE ${STATIC_LINK})
+target_link_libraries(tray_shot PRIVATE tavelund_shell)
 
 # Benchmarks (scripts/bench.sh): programs that measure and print figures. Not
 # tests and not built by default: `cmake --build <dir> --target bench`.

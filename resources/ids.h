@@ -6,6 +6,10 @@
 #define IDI_APP 1
 #define IDD_MAIN 1
 #define IDD_EDITOR 2
+// The notification-area icon's three faces, 16 x 16
+#define IDI_TRAY_WAITING 10
+#define IDI_TRAY_RECORDING 11
+#define IDI_TRAY_NEEDS_YOU 12
 
 // Shared by both dialogs: the hidden label whose text names the dialog's
 // remembered placement, and the size grip of the resizable one.
@@ -29,10 +33,15 @@
 #define IDM_SHOW_HISTORY 0x0110
 #define IDM_START_WITH_WINDOWS 0x0120
 
+// The notification-area icon's menu: its own items, besides the two above
+#define IDM_TRAY_OPEN 0x0130
+#define IDM_TRAY_EXIT 0x0140
+
 // Main dialog timers
 #define TIMER_PLUGIN_SEARCH 1
 #define TIMER_SECOND_TICK 2
 #define TIMER_HAND_OVER 3  /* one look shortly after a stop, between two ticks */
+#define TIMER_TRAY_RETRY 4  /* the icon's add, tried again while the shell has no notification area */
 
 // Schedule editor (IDD_EDITOR)
 #define IDC_ED_START_HOUR 100

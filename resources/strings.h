@@ -173,6 +173,15 @@
 // 디스크 공간 부족: 필요 %u MB, 남은 공간 %u MB (the status line while the window lasts)
 #define STR_STATUS_DISK_SHORT "\xB5\xF0\xBD\xBA\xC5\xA9 \xB0\xF8\xB0\xA3 \xBA\xCE\xC1\xB7: \xC7\xCA\xBF\xE4 %u MB, \xB3\xB2\xC0\xBA \xB0\xF8\xB0\xA3 %u MB"
 
+// ---- The notification-area icon ----
+// 열기 (its menu: the window back)
+#define STR_MENU_TRAY_OPEN "\xBF\xAD\xB1\xE2"
+// 종료 (its menu: as the exit button)
+#define STR_MENU_TRAY_EXIT "\xC1\xBE\xB7\xE1"
+#define STR_KEY_MINIMISE_TO_TRAY "MinimiseToTray"
+// The message the shell broadcasts when it (re)starts.
+#define STR_TASKBAR_CREATED_MESSAGE "TaskbarCreated"
+
 // 녹음중 (control 88 while the stand-in player records; tools/standin only)
 #define STR_STANDIN_RECORDING "\xB3\xEC\xC0\xBD\xC1\xDF"
 

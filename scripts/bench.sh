@@ -28,7 +28,8 @@
 #   --quick             --idle-seconds 30 --startup-runs 5 --search-repeats 2
 #                       --store-repeats 1 --starts 20 --unaligned-runs 2
 #   --readme            also write the table into README.md, section "Figures"
-#   --only LIST         run only these of startup,punctuality,search,store,idle
+#   --only LIST         run only these of startup,punctuality,search,store,idle,
+#                       hidden
 #   --report-only       measure nothing: print (and with --readme write) the
 #                       table of the last run's figures
 set -euo pipefail
@@ -215,8 +216,8 @@ measure() {
     sleep "$idle_seconds"
     sample_prefix > "$after"
     win "$build/bench_driver.exe" close "$(winpath "$results")" || true
-    local program_pattern='idle-product\Tavelund.exe'
-    [ "$kind" != product ] && program_pattern='bench_floor_dialog.exe'
+    local program_pattern="idle-$kind\\Tavelund.exe"
+    case $kind in floor*) program_pattern='bench_floor_dialog.exe' ;; esac
     # Processes that ended in between are not counted; new ones count whole.
     PROGRAM=$program_pattern awk -v kind="$kind" -v hz="$clock_ticks" '
       NR == FNR { start[$1] = $2; next }
@@ -239,6 +240,12 @@ measure() {
     idle_side product
     idle_side floor
     idle_side floor-title
+    show_notes
+  fi
+  if wanted hidden; then
+    echo "== Hidden idle CPU time: $idle_seconds s each of Tavelund.exe started with /min (in the notification area) connected to the stand-in (50 quiet entries), and a hidden floor whose 1-second timer reads the plug-in's state control"
+    idle_side hidden
+    idle_side floor-plugin
     show_notes
   fi
   stop_wine
@@ -308,6 +315,10 @@ table=$tmp/table.md
   echo "| idle CPU over $idle_seconds s, of which the wineserver | $(sec "$p") | $(sec "$f") | $(ratio "$p" "$f") | | |"
   p=$(values idle-product-standin-s | median); f=$(values idle-floor-standin-s | median)
   echo "| idle CPU over $idle_seconds s, of which the stand-in | $(sec "$p") | $(sec "$f") | $(ratio "$p" "$f") | | |"
+  p=$(values idle-hidden-total-s | median); f=$(values idle-floor-plugin-total-s | median); r=$(ratio "$p" "$f")
+  echo "| hidden idle CPU over $idle_seconds s (in the notification area), all Wine processes | $(sec "$p") | $(sec "$f") | $r | ≤ 1.05× | $(verdict "$r" '<=' 1.05) |"
+  p=$(values idle-hidden-program-s | median); f=$(values idle-floor-plugin-program-s | median); r=$(cpu_ratio "$p" "$f")
+  echo "| hidden idle CPU over $idle_seconds s, the program's own process | $(sec "$p") | $(sec "$f") | $r | | |"
   x=$(values idle-floor-title-total-s | median); y=$(values idle-floor-title-program-s | median)
   f=$(values idle-floor-total-s | median); g=$(values idle-floor-program-s | median)
   echo "| idle reference: the floor dialog putting the clock in its title each second, as the main window does; all / own process | $(sec "$x") / $(sec "$y") | $(sec "$f") / $(sec "$g") | $(ratio "$x" "$f") / $(cpu_ratio "$y" "$g") | | |"
@@ -369,6 +380,7 @@ legend=$tmp/legend.md
 cat > "$legend" <<LEGEND
 - Start-up: from CreateProcess until the main window is visible and its list answers (LB_GETCOUNT from another process) that it holds the 20 entries; floor: a bare dialog program (bench/floor_dialog.cpp: the same template shape and font, no code) until it is visible and its empty list answers the same question. Starts alternate; one untimed start of each first.
 - Idle: utime + stime from /proc of every Wine process of the benchmark prefix (not the X server) over the same span for each side: Tavelund.exe connected to the stand-in with 50 entries none of which fires; the floor dialog with a 1-second timer that does nothing; and, for reference, that floor putting the clock in its title each tick. The stand-in runs on every side. The sides run one after the other, so the wineserver's share can be told apart.
+- Hidden idle: the same count for Tavelund.exe started with \`/min\`, so it waits hidden in the notification area (no title clock), against a floor that does only what the tick must: a hidden window whose 1-second timer reads the plug-in's state control (WM_GETTEXT of control 88, as the tick does). The stand-in runs on both sides.
 - Drive search: FindFileInTree for a name that is nowhere in a generated tree on a mapped drive (so every entry is visited), against a bare recursive FindFirstFileA/FindNextFileA walker; walks alternate after one untimed walk.
 - Start-up with 3 000 entries: from the moment another process first finds the main window (created, still hidden, its initialisation running) until its list answers LB_GETCOUNT with the 3 000 entries; entries without a weekday, so none fires.
 - Load and save: LoadSchedules and SaveSchedules in process, three times per repeat; floors: a bare GetPrivateProfileStringA loop over the same keys, and a bare WritePrivateProfileStringA loop writing the same lines (what the program did before it read and wrote the section whole). For reference, one bare GetPrivateProfileSectionA and one bare WritePrivateProfileSectionA of the same section, each on a fresh file.

@@ -8,6 +8,7 @@
 #include "app/power.h"
 #include "app/power_win32.h"
 #include "app/tick_timer_win32.h"
+#include "app/tray_win32.h"
 #include "editor/editor_win32.h"
 #include "history/history_win32.h"
 #include "history/watch.h"
@@ -258,6 +259,7 @@ void OnPluginLost(HWND dialog) {
 // The history opens in the text viewer; a notice it stood for comes down.
 void OnShowHistory(HWND dialog) {
   ShowHistory();
+  TrayPersonLooked();
   ShowConnectionStatus(dialog);
 }
 
@@ -309,6 +311,13 @@ void UpdateTitle(HWND dialog, const LocalTimeFields& now) {
   SetWindowTextA(dialog, title);
 }
 
+// A window coming out of hiding shows the time at once, not a second later.
+// (WM_SHOWWINDOW does not come for every way of showing: SW_SHOWNORMAL never
+// sends it, and under Wine a restore out of hiding did not either.)
+void OnWindowPosChanged(HWND dialog, const WINDOWPOS* position) {
+  if (position && (position->flags & SWP_SHOWWINDOW)) UpdateTitle(dialog, LocalTimeNow());
+}
+
 void UpdateSaveButton(HWND dialog) {
   if (app.scheduleDirty == app.shownDirty) return;
   EnableControl(dialog, IDC_MAIN_SAVE, app.scheduleDirty == 1);
@@ -330,10 +339,12 @@ void OnSecondTick(HWND dialog) {
   TickOutcome outcome = {};
   if (pluginWindow) CheckSchedules(dialog, reading, &app.ahead, &outcome);
   if (outcome.action == TICK_STOP) SetTimer(dialog, TIMER_HAND_OVER, PRE_ARM_AFTER_STOP_MS, nullptr);
-  UpdateTitle(dialog, reading.time);
+  // Nobody sees the title of a hidden window: it is set again when shown.
+  if (IsWindowVisible(dialog)) UpdateTitle(dialog, reading.time);
   UpdateSaveButton(dialog);
   ShowPluginState(dialog, pluginWindow ? reading.plugin : PLUGIN_NONE);
   if (outcome.entry) UpdateScheduleLine(dialog, outcome.entry);
+  ShowTrayRecording(RecordingEntry(scheduleList) != nullptr);
   KeepAwakeWhileRecording(pluginWindow && RecordingEntry(scheduleList) && reading.plugin == PLUGIN_RECORDING);
   // A window has begun: the next wake is for the one after it.
   if (outcome.action == TICK_CONFIRM || outcome.action == TICK_ADOPT) RearmWake();
@@ -487,12 +498,14 @@ void UpdateScheduleLine(HWND mainWindow, const ScheduleEntry* entry) {
 
 INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   TrackDialogPlacement(dialog, message, wParam, 1);
+  if (TrackTray(dialog, message, wParam, lParam)) return TRUE;
   switch (message) {
     case WM_INITDIALOG: return OnInitDialog(dialog);
     case WM_COMMAND: OnCommand(dialog, LOWORD(wParam), HIWORD(wParam)); return TRUE;
     case WM_TIMER: OnTimer(dialog, wParam); return FALSE;
     case WM_CLOSE: PostCommand(dialog, IDC_MAIN_EXIT); return TRUE;
     case WM_SYSCOMMAND: return OnSysCommand(dialog, wParam);
+    case WM_WINDOWPOSCHANGED: OnWindowPosChanged(dialog, reinterpret_cast<const WINDOWPOS*>(lParam)); return FALSE;
     case WM_INITMENUPOPUP: OnInitMenuPopup(dialog, HIWORD(lParam) != 0); return FALSE;
     case WM_DESTROY: OnDestroy(); return FALSE;
     case WM_POWERBROADCAST: OnPowerBroadcast(dialog, wParam); return TRUE;

@@ -76,13 +76,14 @@ TEST(MinimisedStart, StaysOutOfTheWayAndComesBackAtItsRememberedPlace) {
   for (bool bySwitch : {true, false}) {
     SCOPED_TRACE(bySwitch ? "started with /min" : "started from a minimised shortcut");
     ProcessGuard first(bySwitch ? desktop.Start(exe, {"-x", "/min"}, dir) : desktop.Start(exe, {}, dir, SW_SHOWMINIMIZED));
+    // Minimised, it lives in the notification area: off the taskbar, still iconic.
     HWND window = WaitForWindow([&] {
       HWND w = MainWindowOf(first.pid());
-      return w != nullptr && IsWindowVisible(w) ? w : nullptr;
+      return w != nullptr && IsIconic(w) ? w : nullptr;
     });
     ASSERT_NE(window, nullptr);
     SendMessageA(window, WM_NULL, 0, 0);  // its start-up has run once it answers
-    EXPECT_TRUE(IsIconic(window));
+    EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(window); }));
     EXPECT_EQ(GetForegroundWindow(), work);
     EXPECT_EQ(placement(), placed);
     if (bySwitch) {

@@ -1,0 +1,93 @@
+// Tavelund.exe and its notification-area icon, with a shell of the test's
+// own on the test's desktop (e2e/tray_support.h).
+#include <gtest/gtest.h>
+#include <windows.h>
+// after windows.h, which it needs
+#include <shellapi.h>
+
+#include <string>
+
+#include "e2e/desktop_support.h"
+#include "e2e/e2e_support.h"
+#include "e2e/product_support.h"
+#include "e2e/tray_support.h"
+#include "resources/ids.h"
+#include "resources/strings.h"
+
+using namespace e2e;
+
+namespace {
+
+const char kPlaced[] = "120 90 520 440";
+
+std::string RectOf(HWND window) {
+  RECT r = {};
+  GetWindowRect(window, &r);
+  return std::to_string(r.left) + " " + std::to_string(r.top) + " " + std::to_string(r.right - r.left) + " " +
+         std::to_string(r.bottom - r.top);
+}
+
+bool InTheTray(HWND window) { return IsIconic(window) && !IsWindowVisible(window); }
+bool Shown(HWND window) { return !IsIconic(window) && IsWindowVisible(window); }
+
+// Started at sign-in it goes straight to the notification area; a click on
+// the icon (what the shell sends for it) brings it back at its remembered
+// place; minimised again it goes back; a second start brings it back too;
+// exit takes the icon away.
+TEST(TrayIcon, MinimisedInTheTrayBackByTheIconOrASecondStartGoneAtExit) {
+  RunIsolated("tray", [](const PrivateDesktop& desktop) {
+    FakeTrayShell shell;
+    ASSERT_TRUE(shell.ok());
+    std::string dir = NewTempDir("tray");
+    std::string exe = dir + "Tavelund.exe";
+    ASSERT_TRUE(CopyFileA(BuiltProgram("Tavelund.exe").c_str(), exe.c_str(), FALSE));
+    std::string ini = dir + "Tavelund.INI";
+    ASSERT_TRUE(WriteFileBytes(ini, "[Config]\r\n" + product::QuietPlayerSetting(dir) + "[DlgPos]\r\nTavelund=" +
+                                        kPlaced + "\r\n"));
+    auto placement = [&] {
+      char value[80] = "";
+      GetPrivateProfileStringA(STR_SECTION_DLGPOS, "Tavelund", "", value, sizeof value, ini.c_str());
+      return std::string(value);
+    };
+
+    ProcessGuard app(desktop.Start(exe, {"/min"}, dir));
+    HWND main = WaitForWindow([&] {
+      HWND w = FindWindowA(STR_MAIN_CLASS, nullptr);
+      return w != nullptr && ProcessIdOf(w) == app.pid() ? w : nullptr;
+    });
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return InTheTray(main); }));
+    ShellCall add = shell.Latest(NIM_ADD, 0);
+    ASSERT_TRUE(add.answered);
+    EXPECT_EQ(add.window, main);
+    EXPECT_TRUE(shell.Holds(main, add.id));
+    EXPECT_EQ(shell.Latest(NIM_SETVERSION, 0).version, static_cast<UINT>(NOTIFYICON_VERSION_4));
+
+    // A left click, as the shell reports it with the fourth version.
+    PostMessageA(main, add.callbackMessage, 0, MAKELPARAM(NIN_SELECT, add.id));
+    EXPECT_TRUE(WaitFor([&] { return Shown(main); }));
+    // Read from outside, the style may turn before the rectangle does.
+    EXPECT_TRUE(WaitFor([&] { return RectOf(main) == kPlaced; })) << RectOf(main);
+
+    PostMessageA(main, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_TRUE(WaitFor([&] { return InTheTray(main); }));
+    EXPECT_TRUE(shell.Holds(main, add.id));
+
+    ProcessGuard second(desktop.Start(exe, {}, dir));
+    DWORD code = 99;
+    ASSERT_TRUE(WaitForExit(second.info(), kWaitMs, &code));
+    EXPECT_EQ(code, 0u);
+    EXPECT_TRUE(WaitFor([&] { return Shown(main); }));
+    EXPECT_TRUE(WaitFor([&] { return RectOf(main) == kPlaced; })) << RectOf(main);
+    EXPECT_EQ(placement(), kPlaced);
+
+    product::Click(main, IDC_MAIN_EXIT);
+    ASSERT_TRUE(WaitForExit(app.info(), kWaitMs, &code));
+    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(shell.calls().back().code, static_cast<DWORD>(NIM_DELETE));
+    EXPECT_FALSE(shell.Holds(main, add.id));
+    EXPECT_EQ(placement(), kPlaced);
+  });
+}
+
+}  // namespace
