@@ -178,6 +178,8 @@
 #define STR_NEXT_RECORDING_NOW "\xB3\xEC\xC0\xBD \xC1\xDF %s %s"
 // 다음 녹음 %s %s, %s 뒤 (the next window: weekday, window, how long until it)
 #define STR_NEXT_RECORDING "\xB4\xD9\xC0\xBD \xB3\xEC\xC0\xBD %s %s, %s \xB5\xDA"
+// 녹음 시작 중 %s (the start went out; the plug-in has not yet reported recording)
+#define STR_NEXT_RECORDING_STARTING "\xB3\xEC\xC0\xBD \xBD\xC3\xC0\xDB \xC1\xDF %s"
 // 녹음 시간 %s, 녹음하고 있지 않음 (a window is open and nothing records)
 #define STR_NEXT_RECORDING_DUE "\xB3\xEC\xC0\xBD \xBD\xC3\xB0\xA3 %s, \xB3\xEC\xC0\xBD\xC7\xCF\xB0\xED \xC0\xD6\xC1\xF6 \xBE\xCA\xC0\xBD"
 // 예약된 녹음 없음 (no window ahead)

@@ -102,6 +102,13 @@ int FormatNextRecording(char* text, size_t capacity, ScheduleEntry* list, const 
   if (const ScheduleEntry* recording = RecordingEntry(list)) {
     return FormatRecordingNow(text, capacity, recording, recordingFile);
   }
+  // A start on its way is not a window that does not record: the plug-in
+  // reports it within a tick or two.
+  if (const ScheduleEntry* starting = ActiveEntry(list)) {
+    char window[ENTRY_WINDOW_CAPACITY];
+    FormatEntryWindow(window, sizeof window, starting);
+    return FormatText(text, capacity, STR_NEXT_RECORDING_STARTING, window);
+  }
   int whole = FormatComingWindow(text, capacity, list, now);
   if (!pluginKnown) whole &= AppendFormat(text, capacity, STR_NEXT_RECORDING_PLUGIN, HistoryReasonText(REASON_NO_PLUGIN));
   return whole;

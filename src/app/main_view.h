@@ -39,6 +39,7 @@ enum { NEXT_RECORDING_CAPACITY = 360, TRAY_TIP_CHARACTERS = 127 };
 // One line for the window and the notification tip, in the same words:
 //   녹음 중 07:00:00 - 09:00:00 take.mp3      the window that records, and its file
 //   다음 녹음 월요일 07:00:00 - 09:00:00, 3시간 12분 뒤
+//   녹음 시작 중 07:00:00 - 09:00:00          the start went out, not yet reported
 //   녹음 시간 07:00:00 - 09:00:00, 녹음하고 있지 않음   open, and nothing records
 //   예약된 녹음 없음
 // The file is the name the recording was started with (recordingFile), or

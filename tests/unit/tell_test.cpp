@@ -45,7 +45,7 @@ std::string Next(const char* weekday, const char* window, const std::string& wai
 struct NextCase {
   const char* what;
   int32_t start, end, dayMask;
-  bool recording;
+  int recording;  // 1 recording, 2 starting
   const char* file;
   LocalTimeFields now;
   bool pluginKnown;
@@ -56,36 +56,38 @@ TEST(NextRecording, SaysWhatRecordsOrWhatComesNextAndHowLongUntilIt) {
   const std::string noPlugin = Printf(STR_NEXT_RECORDING_PLUGIN, STR_REASON_NO_PLUGIN);
   // 2026-12-07 is a Monday.
   const NextCase cases[] = {
-      {"recording: its file, without the folder", HmsToSeconds(7, 0, 0), HmsToSeconds(9, 0, 0), ALL_DAYS, true,
+      {"recording: its file, without the folder", HmsToSeconds(7, 0, 0), HmsToSeconds(9, 0, 0), ALL_DAYS, 1,
        "D:\\radio\\morning-1207.mp3", Date(2026, 12, 7, MON, 8, 0, 0), true,
        Printf(STR_NEXT_RECORDING_NOW, "07:00:00 - 09:00:00", "morning-1207.mp3")},
-      {"recording taken over: the pattern", HmsToSeconds(7, 0, 0), HmsToSeconds(9, 0, 0), ALL_DAYS, true, nullptr,
+      {"recording taken over: the pattern", HmsToSeconds(7, 0, 0), HmsToSeconds(9, 0, 0), ALL_DAYS, 1, nullptr,
        Date(2026, 12, 7, MON, 8, 0, 0), true, Printf(STR_NEXT_RECORDING_NOW, "07:00:00 - 09:00:00", "%4Y%2M%2D.mp3")},
-      {"next today", HmsToSeconds(13, 12, 0), HmsToSeconds(14, 0, 0), 1 << MON, false, nullptr,
+      {"next today", HmsToSeconds(13, 12, 0), HmsToSeconds(14, 0, 0), 1 << MON, 0, nullptr,
        Date(2026, 12, 7, MON, 10, 0, 30), true,
        Next(STR_WEEKDAY_1, "13:12:00 - 14:00:00", Printf(STR_WAIT_HOURS " " STR_WAIT_MINUTES, 3, 11))},
-      {"next after midnight", HmsToSeconds(1, 30, 0), HmsToSeconds(2, 0, 0), 1 << TUE, false, nullptr,
+      {"next after midnight", HmsToSeconds(1, 30, 0), HmsToSeconds(2, 0, 0), 1 << TUE, 0, nullptr,
        Date(2026, 12, 7, MON, 23, 0, 0), true,
        Next(STR_WEEKDAY_2, "01:30:00 - 02:00:00", Printf(STR_WAIT_HOURS " " STR_WAIT_MINUTES, 2, 30))},
-      {"in six days", HmsToSeconds(9, 0, 0), HmsToSeconds(10, 0, 0), 1 << SUN, false, nullptr,
+      {"in six days", HmsToSeconds(9, 0, 0), HmsToSeconds(10, 0, 0), 1 << SUN, 0, nullptr,
        Date(2026, 12, 7, MON, 6, 0, 0), true,
        Next(STR_WEEKDAY_0, "09:00:00 - 10:00:00", Printf(STR_WAIT_DAYS " " STR_WAIT_HOURS, 6, 3))},
       {"a whole week less a minute: a zero part is left out", HmsToSeconds(5, 59, 0), HmsToSeconds(6, 0, 0),
-       1 << MON, false, nullptr, Date(2026, 12, 7, MON, 6, 0, 0), true,
+       1 << MON, 0, nullptr, Date(2026, 12, 7, MON, 6, 0, 0), true,
        Next(STR_WEEKDAY_1, "05:59:00 - 06:00:00", Printf(STR_WAIT_DAYS " " STR_WAIT_HOURS, 6, 23))},
-      {"under a minute", HmsToSeconds(10, 0, 40), HmsToSeconds(11, 0, 0), ALL_DAYS, false, nullptr,
+      {"under a minute", HmsToSeconds(10, 0, 40), HmsToSeconds(11, 0, 0), ALL_DAYS, 0, nullptr,
        Date(2026, 12, 7, MON, 10, 0, 0), true, Next(STR_WEEKDAY_1, "10:00:40 - 11:00:00", Printf(STR_WAIT_SECONDS, 40))},
       {"over midnight, opening at midnight of its day", HmsToSeconds(23, 0, 0), HmsToSeconds(1, 0, 0), 1 << TUE,
-       false, nullptr, Date(2026, 12, 7, MON, 23, 30, 0), true,
+       0, nullptr, Date(2026, 12, 7, MON, 23, 30, 0), true,
        Next(STR_WEEKDAY_2, "23:00:00 - 01:00:00", Printf(STR_WAIT_MINUTES, 30))},
-      {"over midnight, open and nothing records", HmsToSeconds(23, 0, 0), HmsToSeconds(1, 0, 0), ALL_DAYS, false,
+      {"a start on its way", HmsToSeconds(7, 0, 0), HmsToSeconds(9, 0, 0), ALL_DAYS, 2, nullptr,
+       Date(2026, 12, 7, MON, 7, 0, 0), true, Printf(STR_NEXT_RECORDING_STARTING, "07:00:00 - 09:00:00")},
+      {"over midnight, open and nothing records", HmsToSeconds(23, 0, 0), HmsToSeconds(1, 0, 0), ALL_DAYS, 0,
        nullptr, Date(2026, 12, 8, TUE, 0, 30, 0), true, Printf(STR_NEXT_RECORDING_DUE, "23:00:00 - 01:00:00")},
-      {"no plug-in: said behind the next window", HmsToSeconds(13, 0, 0), HmsToSeconds(14, 0, 0), ALL_DAYS, false,
+      {"no plug-in: said behind the next window", HmsToSeconds(13, 0, 0), HmsToSeconds(14, 0, 0), ALL_DAYS, 0,
        nullptr, Date(2026, 12, 7, MON, 12, 0, 0), false,
        Next(STR_WEEKDAY_1, "13:00:00 - 14:00:00", Printf(STR_WAIT_HOURS, 1)) + noPlugin},
-      {"none ahead", HmsToSeconds(9, 0, 0), HmsToSeconds(10, 0, 0), 0, false, nullptr,
+      {"none ahead", HmsToSeconds(9, 0, 0), HmsToSeconds(10, 0, 0), 0, 0, nullptr,
        Date(2026, 12, 7, MON, 6, 0, 0), true, STR_NEXT_RECORDING_NONE},
-      {"none ahead, no plug-in", HmsToSeconds(9, 0, 0), HmsToSeconds(10, 0, 0), 0, false, nullptr,
+      {"none ahead, no plug-in", HmsToSeconds(9, 0, 0), HmsToSeconds(10, 0, 0), 0, 0, nullptr,
        Date(2026, 12, 7, MON, 6, 0, 0), false, STR_NEXT_RECORDING_NONE + noPlugin},
   };
   for (const NextCase& c : cases) {
@@ -93,7 +95,8 @@ TEST(NextRecording, SaysWhatRecordsOrWhatComesNextAndHowLongUntilIt) {
     list[0].startSeconds = c.start;
     list[0].endSeconds = c.end;
     list[0].dayMask = c.dayMask;
-    list[0].recording = c.recording;
+    list[0].recording = c.recording == 1;
+    list[0].run.starting = c.recording == 2;
     CopyText(list[0].outputPattern, sizeof list[0].outputPattern, "D:\\radio\\%4Y%2M%2D.mp3");
     char text[NEXT_RECORDING_CAPACITY];
     EXPECT_EQ(FormatNextRecording(text, sizeof text, list.head(), c.now, c.file, c.pluginKnown), 1) << c.what;
