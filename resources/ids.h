@@ -27,6 +27,7 @@
 #define IDC_MAIN_MODIFY 108
 #define IDC_MAIN_SAVE 109
 #define IDC_MAIN_STATUS 110
+#define IDC_MAIN_NEXT 111  /* the next recording, or the one recording now */
 
 // Main dialog: the items added to its system menu (system command ids:
 // below 0xF000, low four bits clear)

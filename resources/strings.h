@@ -181,6 +181,49 @@
 #define STR_KEY_MINIMISE_TO_TRAY "MinimiseToTray"
 // The message the shell broadcasts when it (re)starts.
 #define STR_TASKBAR_CREATED_MESSAGE "TaskbarCreated"
+// ---- The next recording (the main window's line and the notification tip) and the balloons ----
+// 녹음 중 %s %s (while a window records: its window and its file)
+#define STR_NEXT_RECORDING_NOW "\xB3\xEC\xC0\xBD \xC1\xDF %s %s"
+// 다음 녹음 %s %s, %s 뒤 (the next window: weekday, window, how long until it)
+#define STR_NEXT_RECORDING "\xB4\xD9\xC0\xBD \xB3\xEC\xC0\xBD %s %s, %s \xB5\xDA"
+// 녹음 시작 중 %s (the start went out; the plug-in has not yet reported recording)
+#define STR_NEXT_RECORDING_STARTING "\xB3\xEC\xC0\xBD \xBD\xC3\xC0\xDB \xC1\xDF %s"
+// 녹음 시간 %s, 녹음하고 있지 않음 (a window is open and nothing records)
+#define STR_NEXT_RECORDING_DUE "\xB3\xEC\xC0\xBD \xBD\xC3\xB0\xA3 %s, \xB3\xEC\xC0\xBD\xC7\xCF\xB0\xED \xC0\xD6\xC1\xF6 \xBE\xCA\xC0\xBD"
+// 예약된 녹음 없음 (no window ahead)
+#define STR_NEXT_RECORDING_NONE "\xBF\xB9\xBE\xE0\xB5\xC8 \xB3\xEC\xC0\xBD \xBE\xF8\xC0\xBD"
+//  — %s (behind it, the plug-in's state while it is not found)
+#define STR_NEXT_RECORDING_PLUGIN " \xA1\xAA %s"
+// %d일
+#define STR_WAIT_DAYS "%d\xC0\xCF"
+// %d시간
+#define STR_WAIT_HOURS "%d\xBD\xC3\xB0\xA3"
+// %d분
+#define STR_WAIT_MINUTES "%d\xBA\xD0"
+// %d초
+#define STR_WAIT_SECONDS "%d\xC3\xCA"
+// 일요일
+#define STR_WEEKDAY_0 "\xC0\xCF\xBF\xE4\xC0\xCF"
+// 월요일
+#define STR_WEEKDAY_1 "\xBF\xF9\xBF\xE4\xC0\xCF"
+// 화요일
+#define STR_WEEKDAY_2 "\xC8\xAD\xBF\xE4\xC0\xCF"
+// 수요일
+#define STR_WEEKDAY_3 "\xBC\xF6\xBF\xE4\xC0\xCF"
+// 목요일
+#define STR_WEEKDAY_4 "\xB8\xF1\xBF\xE4\xC0\xCF"
+// 금요일
+#define STR_WEEKDAY_5 "\xB1\xDD\xBF\xE4\xC0\xCF"
+// 토요일
+#define STR_WEEKDAY_6 "\xC5\xE4\xBF\xE4\xC0\xCF"
+// %s — %s (a balloon's text: the window, then what happened to it)
+#define STR_BALLOON_ABOUT_WINDOW "%s \xA1\xAA %s"
+// 놓친 녹음 %d건 (%s) — 녹음 기록을 보세요 (windows found missed together: how many, the reason)
+#define STR_BALLOON_MISSED_COUNT "\xB3\xF5\xC4\xA3 \xB3\xEC\xC0\xBD %d\xB0\xC7 (%s) \xA1\xAA \xB3\xEC\xC0\xBD \xB1\xE2\xB7\xCF\xC0\xBB \xBA\xB8\xBC\xBC\xBF\xE4"
+// 녹음이 끊김 (title: a recording that ended before its window)
+#define STR_BALLOON_RECORDING_CUT "\xB3\xEC\xC0\xBD\xC0\xCC \xB2\xF7\xB1\xE8"
+// 녹음 기록 (title: the history itself)
+#define STR_BALLOON_HISTORY "\xB3\xEC\xC0\xBD \xB1\xE2\xB7\xCF"
 
 // 녹음중 (control 88 while the stand-in player records; tools/standin only)
 #define STR_STANDIN_RECORDING "\xB3\xEC\xC0\xBD\xC1\xDF"

@@ -1,6 +1,8 @@
 #include "app/history_events_win32.h"
 
 #include "app/app_win32.h"
+#include "app/tray_win32.h"
+#include "app/balloons.h"
 
 #include "history/history.h"
 #include "history/history_win32.h"
@@ -29,6 +31,19 @@ enum {
   PASSED_WINDOW_LINES = 64,
   NOTICE_CAPACITY = 160,
   STATUS_CAPACITY = 260,
+  // Failed tries waiting to show whether their windows recover.
+  HELD_BALLOONS = 8,
+};
+
+// A failed try's balloon, held back until its window has had time to
+// recover. heldAtMs is taken from the first tick after it (0: not yet).
+struct HeldBalloon {
+  const ScheduleEntry* entry;
+  HistoryEvent kind;
+  HistoryReason reason;
+  uint32_t heldAtMs;
+  bool stamped;
+  char detail[HISTORY_DETAIL_CAPACITY];
 };
 
 // Everything here lives for one run of the main dialog (HistoryAtStart sets it).
@@ -52,8 +67,88 @@ struct HistoryState {
   const ScheduleEntry* pendingEntry;
   uint32_t pendingLatenessMs;
   char pendingFileName[PATH_CAPACITY];
+  // The recording the program started, and its file (for the next-recording line).
+  const ScheduleEntry* recordingEntry;
+  char recordingFileName[PATH_CAPACITY];
+  // Windows found missed together are counted for one balloon.
+  bool gathering;
+  int gathered;
+  HistoryEvent gatheredKind;
+  HistoryReason gatheredReason;
+  HeldBalloon held[HELD_BALLOONS];
 };
 HistoryState state;
+
+// ---- Balloons ----
+
+void ShowBalloon(const char* title, const char* text) {
+  if (balloonSink) balloonSink(title, text);
+}
+
+// The list's own entry for a told one (balloons mark it), none once it is gone.
+ScheduleEntry* EntryInList(const ScheduleEntry* told) {
+  for (ScheduleEntry* entry = scheduleList; entry; entry = entry->next)
+    if (entry == told) return entry;
+  return nullptr;
+}
+
+// Once per window and reason: a reason a balloon told already for the
+// window (a failed try, then the window missed for it) is not told again.
+void BalloonAbout(const ScheduleEntry* told, HistoryEvent kind, HistoryReason reason, const char* detail) {
+  if (told) {
+    ScheduleEntry* entry = EntryInList(told);
+    if (!entry || !NoteBallooned(entry, reason)) return;
+  }
+  char title[BALLOON_TITLE_CAPACITY], text[BALLOON_TEXT_CAPACITY];
+  FormatBalloon(title, sizeof title, text, sizeof text, kind, told, reason, detail);
+  ShowBalloon(title, text);
+}
+
+void ShowCountedBalloon(HistoryEvent kind, HistoryReason reason, int count) {
+  char title[BALLOON_TITLE_CAPACITY], text[BALLOON_TEXT_CAPACITY];
+  FormatCountedBalloon(title, sizeof title, text, sizeof text, kind, reason, count);
+  ShowBalloon(title, text);
+}
+
+void CountForBalloon(const Report& report) {
+  if (!state.gathering) {
+    ShowCountedBalloon(report.kind, report.reason, 1);
+    return;
+  }
+  ++state.gathered;
+  state.gatheredKind = report.kind;
+  state.gatheredReason = report.reason;
+}
+
+void HoldBalloon(const Report& report) {
+  for (HeldBalloon& held : state.held) {
+    if (held.entry) continue;
+    held.entry = report.entry;
+    held.kind = report.kind;
+    held.reason = report.reason;
+    held.stamped = false;
+    CopyText(held.detail, sizeof held.detail, report.detail ? report.detail : "");
+    return;
+  }
+  // No room to wait: told now rather than not at all.
+  BalloonAbout(report.entry, report.kind, report.reason, report.detail);
+}
+
+// Where the event goes besides the history: app/balloons decides.
+void BalloonOf(const Report& report) {
+  switch (BalloonWhenTold(report.kind, report.reason)) {
+    case BALLOON_NEVER: return;
+    case BALLOON_AT_ONCE: BalloonAbout(report.entry, report.kind, report.reason, report.detail); return;
+    case BALLOON_UNLESS_RECOVERED:
+      if (report.entry) {
+        HoldBalloon(report);
+      } else {
+        BalloonAbout(nullptr, report.kind, report.reason, report.detail);
+      }
+      return;
+    case BALLOON_COUNTED: CountForBalloon(report); return;
+  }
+}
 
 void ShowNotice(const char* text) {
   state.noticeShown = true;
@@ -91,13 +186,18 @@ void FindPassedWindows(int64_t after, int64_t until, PassedWindows* passed) {
 }
 
 // Tells each as missed for the reason, with the date it opened.
+// One balloon counts them all (also those past the lines told).
 void TellPassedWindows(const PassedWindows& passed, HistoryReason reason) {
   const PassedWindow* windows = passed.windows;
+  state.gathering = true;
+  state.gathered = 0;
   for (int i = 0; i < passed.total && i < PASSED_WINDOW_LINES; ++i) {
     char detail[HISTORY_DETAIL_CAPACITY];
     FormatDatedReason(detail, sizeof detail, reason, LocalTimeAt(windows[i].opened));
     Tell(Report{HISTORY_MISSED, windows[i].entry, reason, detail, nullptr});
   }
+  state.gathering = false;
+  if (state.gathered > 0) ShowCountedBalloon(state.gatheredKind, state.gatheredReason, passed.total);
 }
 
 // No plug-in is known and a window is open or opens soon: the player is
@@ -144,10 +244,13 @@ void NoteStartHandedOver(const ScheduleEntry* entry, const TickReading& reading,
 
 void TellStarted(ScheduleEntry* entry) {
   NoteWindowRecorded(entry);
+  state.recordingEntry = entry;
+  state.recordingFileName[0] = '\0';
   if (state.pendingEntry != entry) {
     TellEvent(HISTORY_RECORDING_STARTED, entry, nullptr);
     return;
   }
+  CopyText(state.recordingFileName, sizeof state.recordingFileName, state.pendingFileName);
   char detail[HISTORY_DETAIL_CAPACITY];
   FormatStartedDetail(detail, sizeof detail, state.pendingFileName, entry, state.pendingLatenessMs);
   state.pendingEntry = nullptr;
@@ -268,6 +371,8 @@ void HistoryOfTick(const TickReading& reading, const TickOutcome& outcome) {
     case TICK_CONFIRM: TellStarted(entry); break;
     case TICK_ADOPT:
       NoteWindowRecorded(entry);
+      // Its file is the plug-in's: the line names the pattern.
+      state.recordingEntry = nullptr;
       TellEvent(HISTORY_RECORDING_ADOPTED, entry, STR_HISTORY_ADOPTED_DETAIL);
       break;
     case TICK_START_FAILED:
@@ -287,11 +392,45 @@ void HistoryOfTick(const TickReading& reading, const TickOutcome& outcome) {
 // once, and the program carries on.
 void Tell(const Report& report) {
   WriteHistory(report.kind, report.entry, report.detail ? report.detail : HistoryReasonText(report.reason));
-  if (TakeHistoryFailureNews()) ShowNotice(STR_NOTICE_HISTORY_UNWRITABLE);
+  if (TakeHistoryFailureNews()) {
+    ShowNotice(STR_NOTICE_HISTORY_UNWRITABLE);
+    char title[BALLOON_TITLE_CAPACITY], text[BALLOON_TEXT_CAPACITY];
+    FormatHistoryFailureBalloon(title, sizeof title, text, sizeof text);
+    ShowBalloon(title, text);
+  }
   if (report.warning && report.entry) {
     state.warningEntry = report.entry;
     if (state.dialog) SetDlgItemTextA(state.dialog, IDC_MAIN_STATUS, report.warning);
   }
+  BalloonOf(report);
+}
+
+void (*balloonSink)(const char* title, const char* text) = ShowTrayBalloon;
+void (*trayTipSink)(const char* text) = SetTrayTip;
+
+void BalloonsAfterTick(const TickReading& reading) {
+  for (HeldBalloon& held : state.held) {
+    if (!held.entry) continue;
+    const ScheduleEntry* entry = EntryInList(held.entry);
+    const bool waiting =
+        entry && !entry->run.windowRecorded && !entry->run.held && WindowOpenOrOpening(entry, reading.time);
+    if (!waiting) {
+      held.entry = nullptr;
+      continue;
+    }
+    if (!held.stamped) {
+      held.heldAtMs = reading.tickMs;
+      held.stamped = true;
+    }
+    if (!TicksElapsed(held.heldAtMs, reading.tickMs, BALLOON_HOLD_MS)) continue;
+    held.entry = nullptr;
+    BalloonAbout(entry, held.kind, held.reason, held.detail[0] ? held.detail : nullptr);
+  }
+}
+
+const char* FileRecordedBy(const ScheduleEntry* entry) {
+  if (!entry || entry != state.recordingEntry || !entry->recording || !state.recordingFileName[0]) return nullptr;
+  return state.recordingFileName;
 }
 
 void ShowStatus(HWND dialog, const char* text) {

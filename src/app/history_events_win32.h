@@ -61,6 +61,22 @@ struct Report {
 };
 void Tell(const Report& report);
 
+// ---- What the notification area is told ----
+//
+// Tell carries out app/balloons' decision through balloonSink: a warning
+// balloon with a title and a text. The tip follows the next-recording text
+// through trayTipSink (the main window sets it when the text changes). Both
+// go to the notification-area icon; tests put recorders in their place.
+extern void (*balloonSink)(const char* title, const char* text);
+extern void (*trayTipSink)(const char* text);
+// At the end of every tick: a failed try whose window has still not
+// recorded after the hold is told in a balloon; one whose window recorded,
+// ended or was stopped by the user says nothing.
+void BalloonsAfterTick(const TickReading& reading);
+// The file the running recording of entry was started with; none when it
+// is not known (a recording taken over) or entry is not recording.
+const char* FileRecordedBy(const ScheduleEntry* entry);
+
 // The plain status line (the plug-in's connection). A notice (missed windows,
 // a history that cannot be written) stays over it until the user opens the
 // history, and a window's warning over both.

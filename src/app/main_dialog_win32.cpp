@@ -26,6 +26,8 @@
 #include "ui/ui_win32.h"
 #include "text/text.h"
 
+#include <cstring>
+
 namespace {
 
 const UINT kTickPeriodMs = 1000;
@@ -86,10 +88,43 @@ void RearmWake() {
   Tell(Report{HISTORY_WAKE_SET, entry, REASON_NONE, when, nullptr});
 }
 
+// ---- The next recording, in the window and in the notification tip ----
+
+// The text last made, and whether the window's line shows it. The line is
+// set only when its text changes and only while the window can be seen:
+// under Wine each window text set costs a redraw, and a hidden window needs
+// none. It is set when the window shows again. The tip follows the text
+// whatever the window does.
+char nextRecordingText[NEXT_RECORDING_CAPACITY];
+bool nextRecordingShown = false;
+
+void PutNextRecordingLine(HWND dialog) {
+  SetDlgItemTextA(dialog, IDC_MAIN_NEXT, nextRecordingText);
+  nextRecordingShown = true;
+}
+
+void ShowNextRecordingLine(HWND dialog) {
+  if (!nextRecordingShown && IsWindowVisible(dialog) && !IsIconic(dialog)) PutNextRecordingLine(dialog);
+}
+
+void UpdateNextRecording(HWND dialog, const LocalTimeFields& now) {
+  char text[NEXT_RECORDING_CAPACITY];
+  const ScheduleEntry* recording = RecordingEntry(scheduleList);
+  FormatNextRecording(text, sizeof text, scheduleList, now, FileRecordedBy(recording), pluginWindow != nullptr);
+  if (strcmp(text, nextRecordingText) != 0) {
+    CopyText(nextRecordingText, sizeof nextRecordingText, text);
+    nextRecordingShown = false;
+    CutToCharacters(text, TRAY_TIP_CHARACTERS);
+    if (trayTipSink) trayTipSink(text);
+  }
+  ShowNextRecordingLine(dialog);
+}
+
 void MarkChanged(HWND dialog) {
   RefreshScheduleList(dialog);
   app.scheduleDirty = 1;
   RearmWake();
+  UpdateNextRecording(dialog, LocalTimeNow());
 }
 
 // ---- Commands ----
@@ -345,12 +380,14 @@ void OnSecondTick(HWND dialog) {
   ShowPluginState(dialog, pluginWindow ? reading.plugin : PLUGIN_NONE);
   if (outcome.entry) UpdateScheduleLine(dialog, outcome.entry);
   ShowTrayRecording(RecordingEntry(scheduleList) != nullptr);
+  UpdateNextRecording(dialog, reading.time);
   KeepAwakeWhileRecording(pluginWindow && RecordingEntry(scheduleList) && reading.plugin == PLUGIN_RECORDING);
   // A window has begun: the next wake is for the one after it.
   if (outcome.action == TICK_CONFIRM || outcome.action == TICK_ADOPT) RearmWake();
   if (pluginWindow) HistoryOfTick(reading, outcome);
   CheckDiskAfterTick(reading, outcome);
   KeepHistoryAliveAfterTick(reading);
+  BalloonsAfterTick(reading);
   app.lastReading = reading;
   ArmSecondTick(dialog, reading.time);
 }
@@ -433,6 +470,9 @@ BOOL OnInitDialog(HWND dialog) {
   // The history says when the program last ran: read before this run writes to it.
   HistoryAtStart(dialog);
   RearmWake();
+  nextRecordingText[0] = '\0';
+  nextRecordingShown = false;
+  UpdateNextRecording(dialog, LocalTimeNow());
   app.scheduleDirty = 0;
   app.shownDirty = 255;
   SetTimer(dialog, TIMER_PLUGIN_SEARCH, PLUGIN_SEARCH_PERIOD_MS, nullptr);
@@ -510,7 +550,14 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     case WM_DESTROY: OnDestroy(); return FALSE;
     case WM_POWERBROADCAST: OnPowerBroadcast(dialog, wParam); return TRUE;
     case WM_TIMECHANGE: OnTimeChange(dialog); return FALSE;
-    case WM_SIZE: RelayoutMainDialog(dialog, wParam, lParam); return FALSE;
+    case WM_SIZE:
+      RelayoutMainDialog(dialog, wParam, lParam);
+      if (wParam != SIZE_MINIMIZED) ShowNextRecordingLine(dialog);
+      return FALSE;
+    // Sent before the window is seen: its line is up to date when it is.
+    case WM_SHOWWINDOW:
+      if (wParam) PutNextRecordingLine(dialog);
+      return FALSE;
     case WM_GETMINMAXINFO:
       SetMinTrackSize(reinterpret_cast<MINMAXINFO*>(lParam), kMinTrackWidthUnits, kMinTrackHeightUnits);
       return FALSE;

@@ -1,4 +1,5 @@
-// Texts the main window shows: the list line of an entry and the title clock.
+// Texts the main window shows: the list line of an entry, the title clock
+// and the next recording (which the notification area's tip shows too).
 #pragma once
 #include <cstddef>
 
@@ -28,3 +29,31 @@ enum { TICK_ALIGN_MARGIN_MS = 5 };
 // its second (a request handed over ahead waits until the window's second)
 // must not leave that second to wait for the one after.
 unsigned DelayToNextTick(const LocalTimeFields& ticked, const LocalTimeFields& now);
+
+// ---- The next recording ----
+
+// Room for the longest: a window, a weekday and a wait, or a window and a
+// whole file name.
+enum { NEXT_RECORDING_CAPACITY = 360, TRAY_TIP_CHARACTERS = 127 };
+
+// One line for the window and the notification tip, in the same words:
+//   녹음 중 07:00:00 - 09:00:00 take.mp3      the window that records, and its file
+//   다음 녹음 월요일 07:00:00 - 09:00:00, 3시간 12분 뒤
+//   녹음 시작 중 07:00:00 - 09:00:00          the start went out, not yet reported
+//   녹음 시간 07:00:00 - 09:00:00, 녹음하고 있지 않음   open, and nothing records
+//   예약된 녹음 없음
+// The file is the name the recording was started with (recordingFile), or
+// the entry's pattern when that is not known (a recording taken over); either
+// without its folder, which the list shows. While the plug-in is not known,
+// the last three end in " — 플러그인을 찾지 못함". Returns 1 when it fitted.
+int FormatNextRecording(char* text, size_t capacity, ScheduleEntry* list, const LocalTimeFields& now,
+                        const char* recordingFile, bool pluginKnown);
+
+// How long until a moment: "6일 3시간", "3시간 12분", "12분", "40초" (a part
+// that is 0 is left out behind the first).
+int FormatWait(char* text, size_t capacity, int32_t seconds);
+
+// Cuts text to at most maxCharacters characters, counting a double-byte
+// character as one (as UTF-16 does: the notification area counts WCHARs),
+// never inside one; a cut text ends in "...". Returns 1 when nothing was cut.
+int CutToCharacters(char* text, size_t maxCharacters);

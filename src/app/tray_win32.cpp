@@ -46,6 +46,11 @@ struct Tray {
   UINT taskbarCreated;
   HICON faces[3];
   WCHAR tip[TRAY_TIP_CHARACTERS + 1];
+  // The last balloon told while the shell held no icon (at sign-in, before
+  // the notification area is up): shown once the icon is added.
+  bool balloonWaiting;
+  WCHAR balloonTitle[TRAY_BALLOON_TITLE_CHARACTERS + 1];
+  WCHAR balloonText[TRAY_BALLOON_TEXT_CHARACTERS + 1];
 };
 Tray tray = {};
 
@@ -86,6 +91,16 @@ NOTIFYICONDATAW IconData(UINT flags) {
   return data;
 }
 
+bool SendBalloon() {
+  NOTIFYICONDATAW data = IconData(NIF_ICON | NIF_INFO);
+  tray.shownFace = Face();
+  lstrcpynW(data.szInfoTitle, tray.balloonTitle, sizeof data.szInfoTitle / sizeof data.szInfoTitle[0]);
+  lstrcpynW(data.szInfo, tray.balloonText, sizeof data.szInfo / sizeof data.szInfo[0]);
+  data.dwInfoFlags = NIIF_WARNING | NIIF_RESPECT_QUIET_TIME;
+  tray.balloonWaiting = !(tray.window && Shell_NotifyIconW(NIM_MODIFY, &data));
+  return !tray.balloonWaiting;
+}
+
 void StartRetry() { SetTimer(tray.window, TIMER_TRAY_RETRY, kRetryPeriodMs, nullptr); }
 
 // Puts the icon on the shell. A shell that restarted may still hold it from
@@ -106,6 +121,7 @@ bool AddIcon() {
   // taskbar: now it can go.
   if (tray.minimiseToTray && IsIconic(tray.window) && IsWindowVisible(tray.window))
     PostMessageA(tray.window, kHideMessage, 0, 0);
+  if (tray.balloonWaiting) SendBalloon();
   return true;
 }
 
@@ -302,12 +318,15 @@ void SetTrayTip(const char* text) {
 
 void ShowTrayBalloon(const char* title, const char* text) {
   tray.needsYou = true;
-  NOTIFYICONDATAW data = IconData(NIF_ICON | NIF_INFO);
-  tray.shownFace = Face();
-  ToWide(data.szInfoTitle, TRAY_BALLOON_TITLE_CHARACTERS, title);
-  ToWide(data.szInfo, TRAY_BALLOON_TEXT_CHARACTERS, text);
-  data.dwInfoFlags = NIIF_WARNING | NIIF_RESPECT_QUIET_TIME;
-  ModifyIcon(&data);
+  ToWide(tray.balloonTitle, TRAY_BALLOON_TITLE_CHARACTERS, title);
+  ToWide(tray.balloonText, TRAY_BALLOON_TEXT_CHARACTERS, text);
+  tray.balloonWaiting = true;
+  // A shell that refuses it has lost the icon: the add is tried again, and
+  // the balloon comes with it.
+  if (tray.added && !SendBalloon()) {
+    tray.added = false;
+    StartRetry();
+  }
   if (tray.window && !tray.minimiseToTray && IsIconic(tray.window)) {
     tray.flashing = true;
     Flash(FLASHW_TRAY | FLASHW_TIMER);

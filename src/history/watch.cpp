@@ -74,6 +74,7 @@ void ClearWindowNotes(ScheduleEntry* entry) {
   entry->run.lastReason = REASON_NONE;
   entry->run.reasonsTold = 0;
   entry->run.diskNotes = 0;
+  entry->run.reasonsBallooned = 0;
 }
 
 bool NotesTakenAheadHold(const ScheduleEntry* entry, uint32_t nowMs) {
@@ -194,6 +195,14 @@ enum DiskNote { DISK_NOTE_CHECKED = 1, DISK_NOTE_SHORT = 2, DISK_NOTE_FULL = 4 }
 bool DiskCheckedThisWindow(const ScheduleEntry* entry) { return (entry->run.diskNotes & DISK_NOTE_CHECKED) != 0; }
 
 void NoteDiskChecked(ScheduleEntry* entry) { entry->run.diskNotes |= DISK_NOTE_CHECKED; }
+
+bool NoteBallooned(ScheduleEntry* entry, HistoryReason reason) {
+  if (reason <= REASON_NONE || reason >= REASON_COUNT) return true;
+  const uint32_t bit = 1u << reason;
+  if (entry->run.reasonsBallooned & bit) return false;
+  entry->run.reasonsBallooned |= bit;
+  return true;
+}
 
 bool NoteDiskVerdict(ScheduleEntry* entry, DiskVerdict verdict) {
   const uint8_t bit = verdict == DISK_SHORT ? DISK_NOTE_SHORT : verdict == DISK_FULL ? DISK_NOTE_FULL : 0;

@@ -59,6 +59,11 @@ enum { NOTES_AHEAD_KEEP_MS = (PRE_ARM_LEAD_SECONDS + 3) * 1000 };
 void NoteAhead(ScheduleEntry* entry, uint32_t nowMs);
 // A recording of the entry's current window runs: the window is not missed.
 void NoteWindowRecorded(ScheduleEntry* entry);
+// A balloon is to tell the reason about the entry's current window: true
+// the first time this window has it, so a reason balloons once per window
+// (a failed try and the window missed for it are one balloon). An event
+// without a reason has its caller's own once per window (the disk checks).
+bool NoteBallooned(ScheduleEntry* entry, HistoryReason reason);
 
 // ---- The drive of the window's recording ----
 

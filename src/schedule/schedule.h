@@ -28,6 +28,7 @@ struct EntryRun {
   uint8_t notesAhead;      // the notes were taken for the window about to open...
   uint32_t notesAheadAtMs; // ...at this tick count
   uint8_t diskNotes;       // its drive looked at, found short, found full (history/watch.h)
+  uint32_t reasonsBallooned;  // bit r: a balloon told reason r for this window
 };
 
 struct ScheduleEntry {

@@ -5,6 +5,7 @@
 // after windows.h, which it needs
 #include <shellapi.h>
 
+#include <cstdio>
 #include <string>
 
 #include "e2e/desktop_support.h"
@@ -30,7 +31,8 @@ std::string RectOf(HWND window) {
 bool InTheTray(HWND window) { return IsIconic(window) && !IsWindowVisible(window); }
 bool Shown(HWND window) { return !IsIconic(window) && IsWindowVisible(window); }
 
-// Started at sign-in it goes straight to the notification area; a click on
+// Started at sign-in it goes straight to the notification area, with one
+// balloon for the window it missed while it was not running; a click on
 // the icon (what the shell sends for it) brings it back at its remembered
 // place; minimised again it goes back; a second start brings it back too;
 // exit takes the icon away.
@@ -42,8 +44,14 @@ TEST(TrayIcon, MinimisedInTheTrayBackByTheIconOrASecondStartGoneAtExit) {
     std::string exe = dir + "Tavelund.exe";
     ASSERT_TRUE(CopyFileA(BuiltProgram("Tavelund.exe").c_str(), exe.c_str(), FALSE));
     std::string ini = dir + "Tavelund.INI";
-    ASSERT_TRUE(WriteFileBytes(ini, "[Config]\r\n" + product::QuietPlayerSetting(dir) + "[DlgPos]\r\nTavelund=" +
-                                        kPlaced + "\r\n"));
+    // The program last ran ten minutes ago; a window came and went since.
+    ASSERT_TRUE(WriteFileBytes(dir + "Tavelund.log", "an earlier run\r\n"));
+    ASSERT_TRUE(AgeFile(dir + "Tavelund.log", 600));
+    product::AvoidMidnight();
+    const int now = product::NowSeconds();
+    ASSERT_TRUE(WriteFileBytes(ini, "[Config]\r\n" + product::QuietPlayerSetting(dir) + STR_KEY_AUTO_START_PLAYER
+                                    "=0\r\n[DlgPos]\r\nTavelund=" + kPlaced + "\r\n[MP3Schedule]\r\n" +
+                                    product::Line(0, (now + 86100) % 86400, (now + 86160) % 86400, dir + "passed.mp3")));
     auto placement = [&] {
       char value[80] = "";
       GetPrivateProfileStringA(STR_SECTION_DLGPOS, "Tavelund", "", value, sizeof value, ini.c_str());
@@ -62,6 +70,13 @@ TEST(TrayIcon, MinimisedInTheTrayBackByTheIconOrASecondStartGoneAtExit) {
     EXPECT_EQ(add.window, main);
     EXPECT_TRUE(shell.Holds(main, add.id));
     EXPECT_EQ(shell.Latest(NIM_SETVERSION, 0).version, static_cast<UINT>(NOTIFYICON_VERSION_4));
+    char counted[200];
+    std::snprintf(counted, sizeof counted, STR_BALLOON_MISSED_COUNT, 1, STR_REASON_PROGRAM_NOT_RUNNING);
+    ASSERT_TRUE(WaitFor([&] { return !shell.Latest(NIM_MODIFY, NIF_INFO).info.empty(); }));
+    ShellCall balloon = shell.Latest(NIM_MODIFY, NIF_INFO);
+    EXPECT_EQ(balloon.info, counted);
+    EXPECT_EQ(balloon.infoTitle, STR_HISTORY_MISSED);
+    EXPECT_EQ(balloon.infoFlags & NIIF_ICON_MASK, static_cast<DWORD>(NIIF_WARNING));
 
     // A left click, as the shell reports it with the fourth version.
     PostMessageA(main, add.callbackMessage, 0, MAKELPARAM(NIN_SELECT, add.id));

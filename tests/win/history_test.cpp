@@ -261,4 +261,106 @@ TEST_F(DiskDialog, UnknownIsSilentShortAndFullAreToldOnceAWindowAndTheWarningGiv
   EXPECT_EQ(Status(), notice);
 }
 
+// ---- Balloons, through the sink the notification area takes ----
+
+struct Balloon {
+  std::string title, text;
+};
+std::vector<Balloon> balloons;
+void RecordBalloon(const char* title, const char* text) { balloons.push_back({title, text}); }
+
+std::string Printed(const char* format, int count, const char* reason) {
+  char text[256];
+  snprintf(text, sizeof text, format, count, reason);
+  return text;
+}
+
+// Entry 0's window an hour from now, every day; the test hands the history
+// readings of its own, as the tick would, and watches what balloons.
+class BalloonDialog : public DiskDialog {
+ protected:
+  void SetUp() override {
+    DiskDialog::SetUp();
+    balloons.clear();
+    shellBalloons_ = balloonSink;
+    balloonSink = RecordBalloon;
+  }
+  void TearDown() override {
+    balloonSink = shellBalloons_;
+    DiskDialog::TearDown();
+  }
+  void (*shellBalloons_)(const char*, const char*) = nullptr;
+  void Watch(int64_t fromStart, PluginState plugin) {
+    TickReading reading = At(fromStart);
+    reading.plugin = plugin;
+    WatchWindows(reading);
+    BalloonsAfterTick(reading);
+  }
+  std::string Window() { return e2e::product::WindowTimes(start_ % 86400, (start_ + 3600) % 86400); }
+};
+
+TEST_F(BalloonDialog, MissedAtStartIsOneCountedBalloonAProblemOneBalloonAndWhatRecoversNone) {
+  // The program last ran ten minutes ago; two windows passed meanwhile.
+  const int64_t now = LocalSecondsOf(LocalTimeNow());
+  start_ = now + 3600;
+  WriteFileText(dir_ + "Tavelund.log", "an earlier run\r\n");
+  ASSERT_TRUE(e2e::AgeFile(dir_ + "Tavelund.log", 600));
+  OpenWith(STR_KEY_AUTO_START_PLAYER "=0\r\n[MP3Schedule]\r\n" +
+           e2e::product::Line(0, static_cast<int>(start_ % 86400), static_cast<int>((start_ + 3600) % 86400),
+                              dir_ + "take.mp3") +
+           e2e::product::Line(1, static_cast<int>((now - 300) % 86400), static_cast<int>((now - 240) % 86400),
+                              dir_ + "a.mp3") +
+           e2e::product::Line(2, static_cast<int>((now - 200) % 86400), static_cast<int>((now - 150) % 86400),
+                              dir_ + "b.mp3"));
+  if (HasFatalFailure()) return;
+  KillTimer(dialog_, TIMER_SECOND_TICK);
+  KillTimer(dialog_, TIMER_PLUGIN_SEARCH);
+  entry_ = scheduleList;
+  ASSERT_EQ(balloons.size(), 1u);
+  EXPECT_EQ(balloons[0].title, STR_HISTORY_MISSED);
+  EXPECT_EQ(balloons[0].text, Printed(STR_BALLOON_MISSED_COUNT, 2, STR_REASON_PROGRAM_NOT_RUNNING));
+  balloons.clear();
+
+  // No plug-in for the whole window: told at once in the history, in a
+  // balloon only once the window has had its half minute to recover; the
+  // window missed for the same reason balloons no more.
+  Watch(0, PLUGIN_NONE);
+  Watch(10, PLUGIN_NONE);
+  EXPECT_EQ(e2e::product::HistoryOf(dir_, STR_HISTORY_NOT_STARTED).size(), 1u);
+  EXPECT_TRUE(balloons.empty());
+  Watch(31, PLUGIN_NONE);
+  Watch(60, PLUGIN_NONE);
+  ASSERT_EQ(balloons.size(), 1u);
+  EXPECT_EQ(balloons[0].title, STR_HISTORY_NOT_STARTED);
+  EXPECT_EQ(balloons[0].text, Window() + " \xA1\xAA " STR_REASON_NO_PLUGIN);
+  Watch(3600, PLUGIN_NONE);
+  EXPECT_EQ(e2e::product::HistoryOf(dir_, STR_HISTORY_MISSED).size(), 3u);
+  EXPECT_EQ(balloons.size(), 1u);
+  balloons.clear();
+
+  // A day without readings: the two windows it passed are one balloon.
+  // Tomorrow the player comes up a few seconds late and the window records:
+  // no balloon. The plug-in then goes twice while recording: told twice in
+  // the history, once in a balloon.
+  Watch(86400, PLUGIN_NONE);
+  ASSERT_EQ(balloons.size(), 1u);
+  EXPECT_EQ(balloons[0].text, Printed(STR_BALLOON_MISSED_COUNT, 2, STR_REASON_NOT_CHECKED));
+  balloons.clear();
+  NoteRecording(entry_);
+  NoteWindowRecorded(entry_);
+  Watch(86400 + 5, PLUGIN_RECORDING);
+  Watch(86400 + 40, PLUGIN_RECORDING);
+  EXPECT_TRUE(balloons.empty());
+  for (int lost = 0; lost < 2; ++lost) {
+    HistoryPluginLost(entry_, true);
+    NoteRecording(entry_);
+  }
+  ASSERT_EQ(balloons.size(), 1u);
+  EXPECT_EQ(balloons[0].title, STR_BALLOON_RECORDING_CUT);
+  EXPECT_EQ(balloons[0].text, Window() + " \xA1\xAA " STR_REASON_PLUGIN_LOST);
+  NoteStopped(entry_);
+  Watch(86400 + 3600, PLUGIN_IDLE);
+  EXPECT_EQ(balloons.size(), 1u);
+}
+
 }  // namespace

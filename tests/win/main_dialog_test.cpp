@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "app/app_win32.h"
+#include "app/history_events_win32.h"
 #include "app/main_dialog_win32.h"
+#include "e2e/product_support.h"
 #include "resources/ids.h"
 #include "resources/strings.h"
 #include "schedule/schedule_win32.h"
@@ -272,6 +274,53 @@ TEST_F(MainDialogExit, FailedSavesSaySoKeepTheChangesAndTheWindow) {
   }
   EXPECT_FALSE(IsWindow(dialog_));
   EXPECT_EQ(ReadIni("MP3Schedule", "2"), "");
+}
+
+std::vector<std::string> tips;
+void RecordTip(const char* text) { tips.push_back(text); }
+
+TEST_F(MainDialog, NextRecordingLineFollowsTheListAndIsSetOnlyWhenSeenAndChanged) {
+  using e2e::product::Line;
+  using e2e::product::WindowTimes;
+  tips.clear();
+  void (*shellTip)(const char*) = trayTipSink;
+  trayTipSink = RecordTip;
+  const int now = e2e::product::NowSeconds(), first = now + 3600, second = now + 7200;
+  Open(Line(0, first, first + 600, "D:\\first.mp3") + Line(1, second, second + 600, "D:\\second.mp3"));
+  // What follows is shown by the list change itself, not by a tick.
+  KillTimer(dialog_, TIMER_SECOND_TICK);
+  const std::string firstWindow = WindowTimes(first, first + 600), secondWindow = WindowTimes(second, second + 600);
+  const std::string shown = ItemText(dialog_, IDC_MAIN_NEXT);
+  EXPECT_NE(shown.find(firstWindow), std::string::npos) << shown;
+  ASSERT_FALSE(tips.empty());
+  EXPECT_EQ(tips.back(), shown);
+
+  // Minimised, the line waits and the tip follows; shown again, the line catches up.
+  ShowWindow(dialog_, SW_MINIMIZE);
+  PumpFor(50);
+  Select("first");
+  {
+    MessageBoxAnswerer answers({IDOK});
+    Command(IDC_MAIN_DELETE);
+  }
+  ASSERT_EQ(ScheduleCount(), 1);
+  EXPECT_EQ(ItemText(dialog_, IDC_MAIN_NEXT), shown);
+  EXPECT_NE(tips.back().find(secondWindow), std::string::npos) << tips.back();
+  ShowWindow(dialog_, SW_RESTORE);
+  PumpFor(50);
+  EXPECT_EQ(ItemText(dialog_, IDC_MAIN_NEXT), tips.back());
+
+  // The tick sets the line only when its words change (the wait counts minutes).
+  int sets = 0;
+  ThreadHook hook(WH_CALLWNDPROC, [&](int code, WPARAM, LPARAM lParam) {
+    const CWPSTRUCT* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && message->message == WM_SETTEXT && GetDlgCtrlID(message->hwnd) == IDC_MAIN_NEXT) ++sets;
+  });
+  SetTimer(dialog_, TIMER_SECOND_TICK, 1000, nullptr);
+  PumpFor(3300);
+  EXPECT_LE(sets, 1);
+  EXPECT_EQ(ItemText(dialog_, IDC_MAIN_NEXT), tips.back());
+  trayTipSink = shellTip;
 }
 
 TEST_F(MainDialog, EscapeMinimisesInsteadOfClosing) {

@@ -97,6 +97,7 @@ void ExpectMainLayoutShifted(const std::map<int, RECT>& before, const std::map<i
                              int line) {
   ExpectShifted(before, after, IDC_MAIN_LIST, Shift{0, 0, dx, dy}, line);
   for (int id = IDC_MAIN_EXIT; id <= IDC_MAIN_SAVE; ++id) ExpectShifted(before, after, id, Shift{dx, 0, dx, 0}, line);
+  ExpectShifted(before, after, IDC_MAIN_NEXT, Shift{0, dy, dx, dy}, line);
   ExpectShifted(before, after, IDC_MAIN_STATUS, Shift{0, dy, dx, dy}, line);
   ExpectShifted(before, after, IDC_SIZE_GRIP, Shift{dx, dy, dx, dy}, line);
   ExpectShifted(before, after, IDC_PLACEMENT_KEY, Shift{0, 0, 0, 0}, line);

@@ -52,7 +52,8 @@ TEST_F(Tray, TheShellHearsTheAddEachChangeOnceAndTheDeleteAtExit) {
     ASSERT_TRUE(shell.ok());
     OpenWith("");
     std::vector<ShellCall> calls = shell.calls();
-    ASSERT_EQ(CodesOf(calls), (std::vector<DWORD>{NIM_ADD, NIM_SETVERSION}));
+    // The add, its version, then the tip the main window's next-recording text gives.
+    ASSERT_EQ(CodesOf(calls), (std::vector<DWORD>{NIM_ADD, NIM_SETVERSION, NIM_MODIFY}));
     const ShellCall add = calls[0];
     EXPECT_TRUE(add.answered);
     EXPECT_EQ(add.size, FakeTrayShell::kWine8Size + add.iconBits.size());
@@ -62,6 +63,8 @@ TEST_F(Tray, TheShellHearsTheAddEachChangeOnceAndTheDeleteAtExit) {
     EXPECT_EQ(add.tip, STR_MAIN_TITLE);
     EXPECT_FALSE(add.iconBits.empty());
     EXPECT_EQ(calls[1].version, static_cast<UINT>(NOTIFYICON_VERSION_4));
+    EXPECT_EQ(calls[2].flags, static_cast<UINT>(NIF_TIP));
+    EXPECT_EQ(calls[2].tip.rfind(STR_NEXT_RECORDING_NONE, 0), 0u) << calls[2].tip;
 
     // Each change goes to the shell once; the same state again says nothing.
     // (No messages are pumped in between, so the tick cannot interleave.)
