@@ -2,6 +2,7 @@
 
 #include "app/app_win32.h"
 #include "app/autostart_win32.h"
+#include "app/code_page_win32.h"
 #include "app/disk_watch_win32.h"
 #include "app/history_events_win32.h"
 #include "app/main_view.h"
@@ -421,6 +422,7 @@ BOOL OnInitDialog(HWND dialog) {
   RefreshScheduleList(dialog);
   // The history says when the program last ran: read before this run writes to it.
   HistoryAtStart(dialog);
+  CheckCodePageAtStart(dialog);
   RearmWake();
   app.scheduleDirty = 0;
   app.shownDirty = 255;
@@ -497,7 +499,11 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     case WM_DESTROY: OnDestroy(); return FALSE;
     case WM_POWERBROADCAST: OnPowerBroadcast(dialog, wParam); return TRUE;
     case WM_TIMECHANGE: OnTimeChange(dialog); return FALSE;
-    case WM_SIZE: RelayoutMainDialog(dialog, wParam, lParam); return FALSE;
+    case WM_SIZE:
+      RelayoutMainDialog(dialog, wParam, lParam);
+      if (wParam != SIZE_MINIMIZED) RemindCodePageNotice(dialog);
+      return FALSE;
+    case MSG_MAIN_CODE_PAGE_NOTICE: ShowWaitingCodePageNotice(dialog); return TRUE;
     case WM_GETMINMAXINFO:
       SetMinTrackSize(reinterpret_cast<MINMAXINFO*>(lParam), kMinTrackWidthUnits, kMinTrackHeightUnits);
       return FALSE;
