@@ -1048,7 +1048,7 @@ TEST_F(EditorFromMainWindow, InsertAddsAnEntryAndMarksTheScheduleChanged) {
 }
 
 TEST_F(EditorFromMainWindow, DoubleClickModifiesTheEntryOfTheLine) {
-  Add(HmsToSeconds(9, 0, 0), HmsToSeconds(10, 0, 0), "D:\\b.mp3");
+  Add(HmsToSeconds(10, 0, 0), HmsToSeconds(11, 0, 0), "D:\\b.mp3");
   ScheduleEntry* first = Add(HmsToSeconds(8, 0, 0), HmsToSeconds(9, 0, 0), "D:\\a.mp3");
   RefreshScheduleList(main_);
   // Line 0 is the earlier start, the second entry of the list.
