@@ -40,12 +40,15 @@ wine_is_xvfb() { wine_alive "$1" && [ "$(cat "/proc/$1/comm" 2>/dev/null)" = Xvf
 
 # wine_export_env PREFIX: the environment every Wine call of this project runs
 # in: the prefix, a 64-bit prefix, Wine quiet, code page 949 (Wine takes it
-# from LC_ALL's name), and no Mono, Gecko or menu entries.
+# from LC_ALL's name, per process, and a program started from a Windows
+# program keeps its starter's), and no Mono, Gecko or menu entries.
+# TAVELUND_WINE_LC_ALL names another locale for the run (the test of a system
+# whose code page is not 949 uses en_US.UTF-8, which gives code page 1252).
 wine_export_env() {
   export WINEPREFIX="$1"
   export WINEARCH=win64
   export WINEDEBUG=-all
-  export LC_ALL=ko_KR.UTF-8
+  export LC_ALL=${TAVELUND_WINE_LC_ALL:-ko_KR.UTF-8}
   export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 }
 

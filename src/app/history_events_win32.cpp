@@ -320,6 +320,12 @@ void HistoryStartWithWindows(bool on) {
   TellEvent(on ? HISTORY_START_WITH_WINDOWS_ON : HISTORY_START_WITH_WINDOWS_OFF, nullptr, nullptr);
 }
 
+void HistoryWrongCodePage(unsigned codePage) {
+  char detail[sizeof STR_HISTORY_CODE_PAGE_DETAIL + 16];
+  FormatText(detail, sizeof detail, STR_HISTORY_CODE_PAGE_DETAIL, codePage);
+  TellEvent(HISTORY_WRONG_CODE_PAGE, nullptr, detail);
+}
+
 void NotePlayerLaunched() {
   state.playerLaunched = true;
   state.playerLaunchedAtMs = GetTickCount();

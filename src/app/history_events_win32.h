@@ -22,6 +22,8 @@ void HistoryPluginFound(const char* pluginTitle);
 void HistoryPluginLost(const ScheduleEntry* active, bool marked);
 // The user stopped the recording of held (none when no entry was active).
 void HistoryUserStopped(ScheduleEntry* held, bool marked);
+// The system's ANSI code page is not the program's: told after the start line.
+void HistoryWrongCodePage(unsigned codePage);
 // The user turned the start with Windows on or off.
 void HistoryStartWithWindows(bool on);
 // The player was just started (by the launch command): give it time to come

@@ -2,6 +2,7 @@
 
 #include "app/app_win32.h"
 #include "app/autostart_win32.h"
+#include "app/code_page_win32.h"
 #include "app/disk_watch_win32.h"
 #include "app/history_events_win32.h"
 #include "app/main_view.h"
@@ -469,6 +470,7 @@ BOOL OnInitDialog(HWND dialog) {
   RefreshScheduleList(dialog);
   // The history says when the program last ran: read before this run writes to it.
   HistoryAtStart(dialog);
+  CheckCodePageAtStart(dialog);
   RearmWake();
   nextRecordingText[0] = '\0';
   nextRecordingShown = false;
@@ -552,12 +554,16 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     case WM_TIMECHANGE: OnTimeChange(dialog); return FALSE;
     case WM_SIZE:
       RelayoutMainDialog(dialog, wParam, lParam);
-      if (wParam != SIZE_MINIMIZED) ShowNextRecordingLine(dialog);
+      if (wParam != SIZE_MINIMIZED) {
+        ShowNextRecordingLine(dialog);
+        RemindCodePageNotice(dialog);
+      }
       return FALSE;
     // Sent before the window is seen: its line is up to date when it is.
     case WM_SHOWWINDOW:
       if (wParam) PutNextRecordingLine(dialog);
       return FALSE;
+    case MSG_MAIN_CODE_PAGE_NOTICE: ShowWaitingCodePageNotice(dialog); return TRUE;
     case WM_GETMINMAXINFO:
       SetMinTrackSize(reinterpret_cast<MINMAXINFO*>(lParam), kMinTrackWidthUnits, kMinTrackHeightUnits);
       return FALSE;

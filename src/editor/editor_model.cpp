@@ -2,12 +2,18 @@
 
 #include <cstring>
 
+#include "resources/strings.h"
 #include "text/text.h"
 
 namespace {
 const int32_t kAllDays = 127;
 const int32_t kLastMinute = 59;
 const int32_t kLastSuggestedSecond = 55;
+// The line that counts further overlapping entries: its text and any count.
+const size_t kFurtherLineCapacity = sizeof STR_OVERLAP_MORE + 16;
+static_assert(OVERLAP_QUESTION_CAPACITY >=
+                  sizeof STR_ASK_OVERLAP + ENTRY_WINDOW_CAPACITY + PATH_CAPACITY + kFurtherLineCapacity,
+              "the question holds a whole window, pattern and count");
 }  // namespace
 
 void SuggestedWindow(int hour, int32_t* startSeconds, int32_t* endSeconds) {
@@ -87,4 +93,15 @@ int FinishBrowsedFolder(char* path, size_t capacity) {
   if (AppendBackslash(path, capacity)) return 1;
   path[0] = '\0';
   return 0;
+}
+
+int FormatOverlapQuestion(char* text, size_t capacity, const ScheduleEntry* other, int furtherCount) {
+  char window[ENTRY_WINDOW_CAPACITY];
+  FormatEntryWindow(window, sizeof window, other);
+  char further[kFurtherLineCapacity] = "";
+  if (furtherCount > 0) {
+    FormatText(further, sizeof further, STR_OVERLAP_MORE, furtherCount);
+    AppendText(further, sizeof further, "\n");
+  }
+  return FormatText(text, capacity, STR_ASK_OVERLAP, window, other->outputPattern, further);
 }

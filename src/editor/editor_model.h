@@ -54,6 +54,14 @@ void StoreEditorInput(ScheduleEntry* target, const EditorInput* input);
 // The "DefaultSet" text of entry. Returns 1 when it fitted.
 int FormatDefaultSet(char* text, size_t capacity, const ScheduleEntry* entry);
 
+// The question OK asks before it stores an entry whose window overlaps
+// another entry's: the other's window and pattern, how many further entries
+// overlap too (0: none), and what happens to the recordings. The capacity
+// holds any window and a whole pattern.
+enum { OVERLAP_QUESTION_CAPACITY = 1024 };
+// Returns 1 when the whole question fitted.
+int FormatOverlapQuestion(char* text, size_t capacity, const ScheduleEntry* other, int furtherCount);
+
 // Turns the file-system path of a chosen folder (in a buffer of capacity
 // bytes) into the folder part of a pattern: one trailing backslash. A path
 // that leaves no room for the backslash is refused: path is emptied and 0

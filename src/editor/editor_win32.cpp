@@ -13,6 +13,7 @@
 #include "schedule/settings_win32.h"
 #include "scheduler/naming.h"
 #include "scheduler/naming_win32.h"
+#include "scheduler/overlap.h"
 #include "text/text.h"
 
 namespace {
@@ -123,6 +124,24 @@ void RefuseOutputField(HWND dialog, const char* text) {
   SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDC_ED_OUTPUT)), TRUE);
 }
 
+// An entry whose window overlaps another entry's is stored only when the
+// person says so. No keeps every field as typed and goes back to the start
+// time, the field most often changed then. A modified entry is not compared
+// with itself.
+bool OverlapAccepted(HWND dialog, const EditorInput& input) {
+  ScheduleEntry candidate = {};
+  StoreEditorInput(&candidate, &input);
+  int count = 0;
+  const ScheduleEntry* other = FirstOverlapping(scheduleList, &candidate, SlotEntry(dialog), &count);
+  if (!other) return true;
+  char question[OVERLAP_QUESTION_CAPACITY];
+  FormatOverlapQuestion(question, sizeof question, other, count - 1);
+  // No is the default: a hasty Enter loses no recording.
+  if (ShowMessage(dialog, question, MB_YESNO | MB_DEFBUTTON2) == IDYES) return true;
+  SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDC_ED_START_HOUR)), TRUE);
+  return false;
+}
+
 void OnOk(HWND dialog) {
   EditorInput input;
   ReadInput(dialog, &input);
@@ -132,6 +151,7 @@ void OnOk(HWND dialog) {
     case EDITOR_QUOTE_IN_PATTERN: RefuseOutputField(dialog, STR_NO_QUOTE_IN_PATTERN); return;
     default: break;
   }
+  if (!OverlapAccepted(dialog, input)) return;
   ScheduleEntry* target = SlotEntry(dialog);
   if (!target) target = AppendScheduleEntry();
   if (!target) {

@@ -28,6 +28,7 @@ const char* const kEventTexts[] = {
     STR_HISTORY_START_WITH_WINDOWS_OFF,
     STR_HISTORY_DISK_SHORT,
     STR_HISTORY_DISK_FULL,
+    STR_HISTORY_WRONG_CODE_PAGE,
 };
 static_assert(sizeof kEventTexts / sizeof kEventTexts[0] == HISTORY_EVENT_COUNT, "one text per event");
 

@@ -36,6 +36,7 @@ enum HistoryEvent {
   HISTORY_START_WITH_WINDOWS_OFF,  // ... or off
   HISTORY_DISK_SHORT,          // the recording's drive has less room than the window needs
   HISTORY_DISK_FULL,           // ...and while recording almost none: probably cut
+  HISTORY_WRONG_CODE_PAGE,     // the system's code page is not the program's (949)
   HISTORY_EVENT_COUNT
 };
 

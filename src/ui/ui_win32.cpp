@@ -12,6 +12,11 @@ int ShowMessage(HWND owner, const char* text, UINT type) {
   return MessageBoxA(owner, text, owner ? caption : nullptr, type);
 }
 
+int ShowWideMessage(HWND owner, const WCHAR* text, const WCHAR* caption, UINT type) {
+  if ((type & kIconMask) == 0) type |= MB_ICONEXCLAMATION;
+  return MessageBoxW(owner, text, caption, type | MB_TASKMODAL);
+}
+
 void PostCommand(HWND window, WPARAM id) { PostMessageA(window, WM_COMMAND, id, 0); }
 
 void EnableControl(HWND window, int id, BOOL on) { EnableWindow(GetDlgItem(window, id), on); }

@@ -6,6 +6,9 @@
 // Every message box of the program: task-modal, captioned with the owner's
 // title, with the exclamation icon unless the type names another icon.
 int ShowMessage(HWND owner, const char* text, UINT type);
+// The same with wide texts and a caption of its own: for words that must read
+// on a system whose code page is not the program's.
+int ShowWideMessage(HWND owner, const WCHAR* text, const WCHAR* caption, UINT type);
 
 void EnableControl(HWND window, int id, BOOL on);
 // Posts WM_COMMAND with the id as wParam and lParam 0.

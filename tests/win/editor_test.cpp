@@ -9,6 +9,7 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -536,12 +537,82 @@ TEST_F(Editor, LongPatternsAreTakenAsTheirFirst259Bytes) {
   EXPECT_EQ(preview, longPattern.substr(0, 259));
 }
 
+// ---- Windows that overlap ----
+
+TEST_F(Editor, OverlapAsksBeforeStoringYesStoresAndNoKeepsTheFieldsAsTyped) {
+  // Both Monday, both overlapping 09:15-09:45 (Add makes Monday entries);
+  // a Tuesday one at the same time does not.
+  ScheduleEntry* news = Add(HmsToSeconds(9, 0, 0), HmsToSeconds(10, 0, 0), "D:\\news.mp3");
+  ScheduleEntry* tuesday = Add(HmsToSeconds(9, 0, 0), HmsToSeconds(10, 0, 0), "D:\\tue.mp3");
+  tuesday->dayMask = 4;
+  Add(HmsToSeconds(9, 30, 0), HmsToSeconds(11, 0, 0), "D:\\talk.mp3");
+  const std::vector<std::string> times = {"9", "15", "0", "9", "45", "0"};
+  for (int answer : {IDNO, IDYES}) {
+    SCOPED_TRACE(answer == IDYES ? "yes" : "no");
+    MessageBoxAnswerer answerer({answer});
+    EditorState afterNo;
+    bool stillOpen = false;
+    bool focusOnStart = false;
+    INT_PTR result = Run(nullptr, [&](HWND editor) {
+      SetTimes(editor, times);
+      Click(editor, IDC_ED_DAY_MON);
+      SetText(editor, IDC_ED_OUTPUT, "D:\\mine.mp3");
+      Click(editor, IDOK);
+      stillOpen = IsWindow(editor) && IsWindowVisible(editor);
+      if (!stillOpen) return;
+      focusOnStart = GetFocus() == GetDlgItem(editor, IDC_ED_START_HOUR);
+      afterNo = ReadState(editor);
+      Click(editor, IDCANCEL);
+    });
+    ASSERT_EQ(answerer.seen().size(), 1u);
+    const MessageBoxRecord& question = answerer.seen()[0];
+    EXPECT_EQ(question.buttons, (std::vector<int>{IDYES, IDNO}));
+    // The first overlapping entry in list order, by its window and pattern,
+    // and how many more there are.
+    EXPECT_NE(question.text.find("09:00:00 - 10:00:00  D:\\news.mp3\n"), std::string::npos) << question.text;
+    char further[64];
+    std::snprintf(further, sizeof further, STR_OVERLAP_MORE, 1);
+    EXPECT_NE(question.text.find(further), std::string::npos) << question.text;
+    if (answer == IDNO) {
+      EXPECT_EQ(result, IDCANCEL);
+      EXPECT_TRUE(stillOpen);
+      EXPECT_TRUE(focusOnStart);
+      EXPECT_EQ(afterNo.times, times);
+      EXPECT_EQ(afterNo.checkedDays, std::vector<int>{1});
+      EXPECT_EQ(afterNo.pattern, "D:\\mine.mp3");
+      EXPECT_EQ(ScheduleCount(), 3);
+      EXPECT_EQ(ConfigAndSchedule(), "[Config]\n[MP3Schedule]\n");
+    } else {
+      EXPECT_EQ(result, IDOK);
+      ASSERT_EQ(ScheduleCount(), 4);
+      const ScheduleEntry* stored = Entries().back();
+      EXPECT_STREQ(stored->outputPattern, "D:\\mine.mp3");
+      EXPECT_EQ(ReadIni("Config", "OutFileName"), "D:\\mine.mp3");
+    }
+  }
+  EXPECT_EQ(Entries().front(), news);
+}
+
+TEST_F(Editor, NoQuestionWhenWindowsOnlyTouchOrTheEntryMeetsItself) {
+  ScheduleEntry* evening = Add(HmsToSeconds(22, 0, 0), HmsToSeconds(23, 0, 0), "D:\\evening.mp3");
+  Add(HmsToSeconds(23, 0, 0), HmsToSeconds(23, 30, 0), "D:\\late.mp3");
+  MessageBoxAnswerer answerer({IDNO});
+  // The entry moved within its own old window, ending as the next one starts.
+  INT_PTR result = Run(evening, [](HWND editor) {
+    SetTimes(editor, {"22", "30", "0", "23", "0", "0"});
+    Click(editor, IDOK);
+  });
+  EXPECT_EQ(result, IDOK);
+  EXPECT_TRUE(answerer.seen().empty()) << answerer.seen()[0].text;
+  EXPECT_EQ(evening->startSeconds, HmsToSeconds(22, 30, 0));
+}
+
 // ---- Modify and Cancel ----
 
 TEST_F(Editor, ModifyFillsFromTheEntryAndKeepsItsPlaceAndRecordingMark) {
   ScheduleEntry* a = Add(3600, 7200, "D:\\a.mp3");
   ScheduleEntry* b = Add(HmsToSeconds(23, 30, 15), HmsToSeconds(0, 45, 0), "D:\\b_%W.mp3");
-  ScheduleEntry* c = Add(100, 200, "D:\\c.mp3");
+  ScheduleEntry* c = Add(HmsToSeconds(12, 0, 0), HmsToSeconds(13, 0, 0), "D:\\c.mp3");
   b->recording = 1;
   b->dayMask = -1;
   b->flags = 3;
@@ -974,7 +1045,7 @@ TEST_F(EditorFromMainWindow, InsertAddsAnEntryAndMarksTheScheduleChanged) {
 }
 
 TEST_F(EditorFromMainWindow, DoubleClickModifiesTheEntryOfTheLine) {
-  Add(HmsToSeconds(9, 0, 0), HmsToSeconds(10, 0, 0), "D:\\b.mp3");
+  Add(HmsToSeconds(10, 0, 0), HmsToSeconds(11, 0, 0), "D:\\b.mp3");
   ScheduleEntry* first = Add(HmsToSeconds(8, 0, 0), HmsToSeconds(9, 0, 0), "D:\\a.mp3");
   RefreshScheduleList(main_);
   // Line 0 is the earlier start, the second entry of the list.

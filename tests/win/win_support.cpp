@@ -119,6 +119,8 @@ void MessageBoxAnswerer::Poll() {
     record.text = WindowText(MessageTextControl(box));
     record.caption = WindowText(box);
     record.style = static_cast<UINT>(GetWindowLongA(box, GWL_STYLE));
+    for (int id : {IDOK, IDCANCEL, IDYES, IDNO})
+      if (GetDlgItem(box, id)) record.buttons.push_back(id);
     seen_.push_back(record);
     int answer = answers_.empty() ? IDOK : answers_[std::min(seen_.size(), answers_.size()) - 1];
     PostMessageA(box, WM_COMMAND, answer, 0);

@@ -42,6 +42,7 @@ struct MessageBoxRecord {
   std::string text;
   std::string caption;
   UINT style;
+  std::vector<int> buttons;  // of IDOK, IDCANCEL, IDYES, IDNO, those it has
 };
 class MessageBoxAnswerer {
  public:
