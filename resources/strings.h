@@ -173,6 +173,14 @@
 // 디스크 공간 부족: 필요 %u MB, 남은 공간 %u MB (the status line while the window lasts)
 #define STR_STATUS_DISK_SHORT "\xB5\xF0\xBD\xBA\xC5\xA9 \xB0\xF8\xB0\xA3 \xBA\xCE\xC1\xB7: \xC7\xCA\xBF\xE4 %u MB, \xB3\xB2\xC0\xBA \xB0\xF8\xB0\xA3 %u MB"
 
+// 녹음 전 점검 (a window about to open was looked at and will not record as it should)
+#define STR_HISTORY_CHECKED_AHEAD "\xB3\xEC\xC0\xBD \xC0\xFC \xC1\xA1\xB0\xCB"
+// 드라이브가 없음
+#define STR_REASON_NO_DRIVE "\xB5\xE5\xB6\xF3\xC0\xCC\xBA\xEA\xB0\xA1 \xBE\xF8\xC0\xBD"
+// %s: %s (a reason, then what it is about: a folder, the space, the other window)
+#define STR_HISTORY_REASON_ABOUT "%s: %s"
+// 녹음 전 점검(%s): %s (the status line until the window opens: its times, the reason)
+#define STR_STATUS_CHECKED_AHEAD "\xB3\xEC\xC0\xBD \xC0\xFC \xC1\xA1\xB0\xCB(%s): %s"
 // 녹음중 (control 88 while the stand-in player records; tools/standin only)
 #define STR_STANDIN_RECORDING "\xB3\xEC\xC0\xBD\xC1\xDF"
 
@@ -194,6 +202,7 @@
 // Where a 32-bit installer puts the player on a 64-bit system.
 #define STR_DEFAULT_PLAYER_FOLDER_X86 "\\Program Files (x86)\\Winamp\\"
 #define STR_KEY_AUTO_START_PLAYER "AutoStartPlayer"
+#define STR_KEY_CHECK_AHEAD_MINUTES "CheckAheadMinutes"
 #define STR_HISTORY_EXTENSION "log"
 #define STR_HISTORY_OLDER_SUFFIX ".1"
 #define STR_TEXT_VIEWER "notepad.exe"

@@ -2,6 +2,7 @@
 
 #include "app/app_win32.h"
 #include "app/autostart_win32.h"
+#include "app/check_ahead_win32.h"
 #include "app/disk_watch_win32.h"
 #include "app/history_events_win32.h"
 #include "app/main_view.h"
@@ -339,6 +340,7 @@ void OnSecondTick(HWND dialog) {
   if (outcome.action == TICK_CONFIRM || outcome.action == TICK_ADOPT) RearmWake();
   if (pluginWindow) HistoryOfTick(reading, outcome);
   CheckDiskAfterTick(reading, outcome);
+  CheckWindowsAheadAfterTick(reading);
   KeepHistoryAliveAfterTick(reading);
   app.lastReading = reading;
   ArmSecondTick(dialog, reading.time);
@@ -421,6 +423,7 @@ BOOL OnInitDialog(HWND dialog) {
   RefreshScheduleList(dialog);
   // The history says when the program last ran: read before this run writes to it.
   HistoryAtStart(dialog);
+  StartCheckingAhead();
   RearmWake();
   app.scheduleDirty = 0;
   app.shownDirty = 255;

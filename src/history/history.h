@@ -36,6 +36,7 @@ enum HistoryEvent {
   HISTORY_START_WITH_WINDOWS_OFF,  // ... or off
   HISTORY_DISK_SHORT,          // the recording's drive has less room than the window needs
   HISTORY_DISK_FULL,           // ...and while recording almost none: probably cut
+  HISTORY_CHECKED_AHEAD,       // a window about to open will not record as it should (the reason)
   HISTORY_EVENT_COUNT
 };
 
@@ -61,6 +62,8 @@ enum HistoryReason {
   REASON_RECORDING_STOPPED,
   REASON_PROGRAM_NOT_RUNNING,
   REASON_NOT_CHECKED,  // the window came and went between two looks at the clock
+  REASON_NO_DRIVE,     // the drive (or share) of the file's folder is not there
+  REASON_DISK_SHORT,   // the drive has less room than the window needs
   REASON_COUNT
 };
 

@@ -28,6 +28,11 @@ struct EntryRun {
   uint8_t notesAhead;      // the notes were taken for the window about to open...
   uint32_t notesAheadAtMs; // ...at this tick count
   uint8_t diskNotes;       // its drive looked at, found short, found full (history/watch.h)
+  // The check ahead of its next window (history/watch.h):
+  int64_t aheadOpening;    // local seconds of the opening it was checked for (0: none)
+  uint32_t aheadShape;     // the entry's fingerprint then: an entry changed since is checked again
+  uint32_t aheadTold;      // bit r: reason r was told ahead of that opening
+  uint32_t aheadFound;     // bit r: the last check for it found reason r
 };
 
 struct ScheduleEntry {
