@@ -23,7 +23,8 @@ ScheduleEntry* FirstDueFrom(ScheduleEntry* list, const LocalTimeFields& at, int3
   ScheduleEntry* first = nullptr;
   int32_t best = NO_WINDOW_AHEAD;
   for (ScheduleEntry* e = list; e; e = e->next) {
-    if (e->run.held) continue;
+    // No weekday: it never opens (and costs a week's search to say so).
+    if (e->run.held || e->dayMask == 0) continue;
     const int32_t until = SecondsUntilWindowOpens(e, at);
     if (until == NO_WINDOW_AHEAD || (first && until >= best)) continue;
     first = e;
@@ -46,7 +47,7 @@ int32_t CheckAheadMinutesOf(const char* value) {
 AheadChoice ChooseWindowToCheck(ScheduleEntry* list, const LocalTimeFields& now, int32_t leadSeconds) {
   AheadChoice choice{nullptr, 0, 0, now};
   for (ScheduleEntry* e = list; e && leadSeconds > 0; e = e->next) {
-    if (e->run.held) continue;
+    if (e->run.held || e->dayMask == 0) continue;
     const int32_t until = SecondsUntilWindowOpens(e, now);
     if (until <= 0 || until > leadSeconds) continue;
     if (choice.entry && until >= choice.secondsAhead) continue;
