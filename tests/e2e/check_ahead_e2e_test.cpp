@@ -44,22 +44,18 @@ TEST(CheckAhead, MissingDriveAndAnOverlapAreToldMinutesBeforeTheirSecondsNamingT
                      Line(1, lost, lost + 60, absent + "rec\\b.mp3") + Line(2, second, second + 120, out + "c.mp3"));
     if (testing::Test::HasFatalFailure()) return;
 
-    ASSERT_TRUE(WaitForHistory(dir, STR_HISTORY_CHECKED_AHEAD, 2, 6000)) << Joined(HistoryLines(dir));
+    // One window a tick, in the order they open; the window on the missing
+    // drive has two reasons. The first, which records, has nothing to say.
+    ASSERT_TRUE(WaitForHistory(dir, STR_HISTORY_CHECKED_AHEAD, 3, 6000)) << Joined(HistoryLines(dir));
     std::vector<std::string> lines = HistoryOf(dir, STR_HISTORY_CHECKED_AHEAD);
-    ASSERT_EQ(lines.size(), 2u) << Joined(HistoryLines(dir));
-    // In the order the windows open; the first, which records, has nothing to say.
+    ASSERT_EQ(lines.size(), 3u) << Joined(HistoryLines(dir));
     EXPECT_EQ(HistoryBody(lines[0]), STR_HISTORY_CHECKED_AHEAD "  " + WindowTimes(second, second + 120) + "  " +
                                          STR_REASON_OTHER_RECORDING ": " + WindowTimes(first, first + 300));
     EXPECT_EQ(HistoryBody(lines[1]), STR_HISTORY_CHECKED_AHEAD "  " + WindowTimes(lost, lost + 60) + "  " +
                                          STR_REASON_OTHER_RECORDING ": " + WindowTimes(first, first + 300));
     for (const std::string& line : lines) EXPECT_LT(StampOf(line), first - 30) << line;
-    // The drive is looked at as well: the window on it has two reasons.
-    ASSERT_TRUE(WaitForHistory(dir, STR_HISTORY_CHECKED_AHEAD, 3, 3000)) << Joined(HistoryLines(dir));
-    lines = HistoryOf(dir, STR_HISTORY_CHECKED_AHEAD);
-    ASSERT_EQ(lines.size(), 3u) << Joined(HistoryLines(dir));
     EXPECT_EQ(HistoryBody(lines[2]), STR_HISTORY_CHECKED_AHEAD "  " + WindowTimes(lost, lost + 60) + "  " +
                                          STR_REASON_NO_DRIVE ": " + absent + "rec\\");
-    EXPECT_LT(StampOf(lines[2]), lost - 60) << lines[2];
     // The last told stands in the status line; a few ticks later nothing more was told.
     EXPECT_EQ(Status(product.main), STR_HISTORY_CHECKED_AHEAD "(" + WindowTimes(lost, lost + 60) + "): " +
                                         STR_REASON_NO_DRIVE);

@@ -93,7 +93,8 @@ TEST_F(AheadDialog, AtOnceAtStartThenAtTheLeadOneLinePerWindowAndReasonWithAWarn
   EXPECT_EQ(Status(), STR_HISTORY_CHECKED_AHEAD "(" + Window(soon, soon + 60) + "): " STR_REASON_NO_DRIVE);
   EXPECT_EQ(asked, std::vector<std::string>{dir_ + "sooner\\"});
   EXPECT_EQ(PathKind((dir_ + "sooner").c_str()), 2);
-  // The warning stands until its window opens, then the line is back to the plain status.
+  // The warning stands over the plain status until its window opens, then the plain status is back.
+  ShowStatus(dialog_, STR_STATUS_SEARCHING);
   WatchWindows(At(299));
   EXPECT_EQ(Status(), STR_HISTORY_CHECKED_AHEAD "(" + Window(soon, soon + 60) + "): " STR_REASON_NO_DRIVE);
   WatchWindows(At(300));
