@@ -334,7 +334,8 @@ TEST(SmallDrive, ShortOfRoomIsToldBeforeTheWindowWhichStillRecordsWithAWarningWh
     int start = NowSeconds() + kLeadSeconds, end = start + 4;
     Product product;
     // Without the look minutes ahead, whose warning would stand over the found status.
-    StartProduct(desktop, dir, &product, STR_KEY_CHECK_AHEAD_MINUTES "=0\r\n[MP3Schedule]\r\n" + Line(0, start, end, name));
+    StartProduct(desktop, dir, &product,
+                 STR_KEY_CHECK_AHEAD_MINUTES "=0\r\n[MP3Schedule]\r\n" + Line(0, start, end, name));
     if (testing::Test::HasFatalFailure()) return;
     ExpectConnected(product, standin);
     char warning[160];

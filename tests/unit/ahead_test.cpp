@@ -26,7 +26,8 @@ LocalTimeFields At(int day, int hour, int minute, int second) {
 
 int32_t Hms(int h, int m, int s) { return HmsToSeconds(h, m, s); }
 
-void Window(ScheduleEntry& e, int32_t start, int32_t end, int32_t dayMask = -1, const char* pattern = "D:\\rec\\a.mp3") {
+void Window(ScheduleEntry& e, int32_t start, int32_t end, int32_t dayMask = -1,
+            const char* pattern = "D:\\rec\\a.mp3") {
   e.startSeconds = start;
   e.endSeconds = end;
   e.dayMask = dayMask;
@@ -81,7 +82,8 @@ TEST(CheckAhead, WhatTheFactsMakeOfAWindow) {
       // The place is not looked at behind a name that does not fit.
       {"name too long", Facts(true, false, false, PLACE_NO_DRIVE, false, 0), Bit(REASON_NAME_TOO_LONG)},
       {"folder cannot be made", Facts(true, false, true, PLACE_NO_FOLDER, false, 0), Bit(REASON_NO_FOLDER)},
-      {"drive absent", Facts(false, false, true, PLACE_NO_DRIVE, false, 0), Bit(REASON_NO_PLUGIN) | Bit(REASON_NO_DRIVE)},
+      {"drive absent, no player", Facts(false, false, true, PLACE_NO_DRIVE, false, 0),
+       Bit(REASON_NO_PLUGIN) | Bit(REASON_NO_DRIVE)},
       // An hour at 128 kbit/s needs 57.6 MB and the margin.
       {"disk short", Facts(true, false, true, PLACE_READY, true, 58), Bit(REASON_DISK_SHORT)},
       {"free space unknown", Facts(true, false, true, PLACE_READY, false, 0), 0},
@@ -91,7 +93,8 @@ TEST(CheckAhead, WhatTheFactsMakeOfAWindow) {
   const LocalTimeFields now = At(8, 10, 0, 0);
   const AheadChoice choice = ChooseWindowToCheck(list.head(), now, 600);
   ASSERT_EQ(choice.entry, &list[0]);
-  for (const auto& c : cases) EXPECT_EQ(JudgeWindowAhead(list.head(), choice, now, c.facts).reasons, c.reasons) << c.what;
+  for (const auto& c : cases)
+    EXPECT_EQ(JudgeWindowAhead(list.head(), choice, now, c.facts).reasons, c.reasons) << c.what;
 }
 
 TEST(CheckAhead, WhoHoldsThePluginWhenTheWindowOpensByTheTicksRule) {

@@ -95,7 +95,7 @@ TEST_F(AheadDialog, AtOnceAtStartThenAtTheLeadOneLinePerWindowAndReasonWithAWarn
   EXPECT_EQ(PathKind((dir_ + "sooner").c_str()), 2);
   // The warning stands over the plain status until its window opens, then the plain status is back.
   ShowStatus(dialog_, STR_STATUS_SEARCHING);
-  WatchWindows(At(299));
+  WatchWindows(At(200));
   EXPECT_EQ(Status(), STR_HISTORY_CHECKED_AHEAD "(" + Window(soon, soon + 60) + "): " STR_REASON_NO_DRIVE);
   WatchWindows(At(300));
   EXPECT_EQ(Status(), STR_STATUS_SEARCHING);
