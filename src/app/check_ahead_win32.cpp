@@ -24,8 +24,11 @@ enum { WARNING_CAPACITY = 160 };
 struct AheadSettings {
   int32_t leadSeconds;
   bool autoStartPlayer;
+  // The list's length at the last look: an entry added or deleted shows in it
+  // (a changed one in its own fingerprint).
+  int entryCount;
 };
-AheadSettings settings = {CHECK_AHEAD_DEFAULT_MINUTES * 60, true};
+AheadSettings settings = {CHECK_AHEAD_DEFAULT_MINUTES * 60, true, 0};
 
 // A plug-in that is known, or the player the program has just started,
 // whose plug-in is on its way.
@@ -85,10 +88,14 @@ void StartCheckingAhead() {
   settings.leadSeconds = CheckAheadMinutesOf(value) * 60;
   ReadSetting(STR_SECTION_CONFIG, STR_KEY_AUTO_START_PLAYER, value, sizeof value);
   settings.autoStartPlayer = AutoStartPlayerEnabled(value);
+  settings.entryCount = ScheduleCount();
 }
 
 void CheckWindowsAheadAfterTick(const TickReading& reading) {
   if (settings.leadSeconds <= 0) return;
+  const int count = ScheduleCount();
+  if (count != settings.entryCount) CheckAheadAgain(scheduleList);
+  settings.entryCount = count;
   const AheadChoice choice = ChooseWindowToCheck(scheduleList, reading.time, settings.leadSeconds);
   if (choice.entry) CheckWindow(choice, reading);
 }

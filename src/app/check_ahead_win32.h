@@ -12,5 +12,6 @@
 void StartCheckingAhead();
 // After a tick: one window due for its look is looked at (the one opening
 // first), so several due at once are spread over as many ticks. Each reason
-// found is told once an opening; a changed entry is looked at again.
+// found is told once an opening; a changed entry is looked at again, and
+// every window when entries were added or deleted.
 void CheckWindowsAheadAfterTick(const TickReading& reading);

@@ -247,6 +247,10 @@ uint32_t NoteCheckedAhead(ScheduleEntry* entry, int64_t opening, uint32_t found)
   return fresh;
 }
 
+void CheckAheadAgain(ScheduleEntry* list) {
+  for (ScheduleEntry* e = list; e; e = e->next) e->run.aheadShape = EntryShape(e) + 1u;
+}
+
 bool AheadWarningStands(const ScheduleEntry* entry, const LocalTimeFields& now) {
   return entry->run.aheadFound != 0 && !entry->run.windowOpen && LocalSecondsOf(now) < entry->run.aheadOpening;
 }

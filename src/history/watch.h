@@ -83,6 +83,9 @@ bool CheckedAheadFor(const ScheduleEntry* entry, int64_t opening);
 // Returns those not told for it yet: each is told once an opening, also when
 // a change of the entry brings a second check.
 uint32_t NoteCheckedAhead(ScheduleEntry* entry, int64_t opening, uint32_t found);
+// Entries were added or deleted: an overlap may have come or gone, so every
+// window is looked at again (what was told for it stays told).
+void CheckAheadAgain(ScheduleEntry* list);
 // Whether a warning told ahead of the entry's window still stands at now:
 // the window has not opened yet and its last check still found something.
 bool AheadWarningStands(const ScheduleEntry* entry, const LocalTimeFields& now);

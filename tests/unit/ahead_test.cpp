@@ -61,6 +61,9 @@ TEST(CheckAhead, TheWindowOpeningFirstWithinTheLeadOnceAnOpeningAndAgainWhenChan
   // A changed entry is looked at again; the next day's window is a new opening; off, or beyond the lead.
   CopyText(list[0].outputPattern, sizeof list[0].outputPattern, "E:\\rec\\a.mp3");
   EXPECT_EQ(ChooseWindowToCheck(list.head(), now, 600).entry, &list[0]);
+  NoteCheckedAhead(&list[0], LocalSecondsOf(At(8, 10, 8, 0)), 0);
+  CheckAheadAgain(list.head());
+  EXPECT_EQ(ChooseWindowToCheck(list.head(), now, 600).entry, &list[1]);
   EXPECT_EQ(ChooseWindowToCheck(list.head(), At(9, 10, 0, 0), 600).entry, &list[1]);
   EXPECT_EQ(ChooseWindowToCheck(list.head(), now, 0).entry, nullptr);
   EXPECT_EQ(ChooseWindowToCheck(list.head(), At(9, 10, 0, 0), 299).entry, nullptr);
