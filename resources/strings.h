@@ -250,6 +250,14 @@
 // Windows 코드 페이지 %u: 한글 폴더와 파일 이름이 바뀔 수 있음
 #define STR_HISTORY_CODE_PAGE_DETAIL "Windows \xC4\xDA\xB5\xE5 \xC6\xE4\xC0\xCC\xC1\xF6 %u: \xC7\xD1\xB1\xDB \xC6\xFA\xB4\xF5\xBF\xCD \xC6\xC4\xC0\xCF \xC0\xCC\xB8\xA7\xC0\xCC \xB9\xD9\xB2\xF0 \xBC\xF6 \xC0\xD6\xC0\xBD"
 
+// 녹음 전 점검 (a window about to open was looked at and will not record as it should)
+#define STR_HISTORY_CHECKED_AHEAD "\xB3\xEC\xC0\xBD \xC0\xFC \xC1\xA1\xB0\xCB"
+// 드라이브가 없음
+#define STR_REASON_NO_DRIVE "\xB5\xE5\xB6\xF3\xC0\xCC\xBA\xEA\xB0\xA1 \xBE\xF8\xC0\xBD"
+// %s: %s (a reason, then what it is about: a folder, the space, the other window)
+#define STR_HISTORY_REASON_ABOUT "%s: %s"
+// 녹음 전 점검(%s): %s (the status line until the window opens: its times, the reason)
+#define STR_STATUS_CHECKED_AHEAD "\xB3\xEC\xC0\xBD \xC0\xFC \xC1\xA1\xB0\xCB(%s): %s"
 // 녹음중 (control 88 while the stand-in player records; tools/standin only)
 #define STR_STANDIN_RECORDING "\xB3\xEC\xC0\xBD\xC1\xDF"
 
@@ -271,6 +279,7 @@
 // Where a 32-bit installer puts the player on a 64-bit system.
 #define STR_DEFAULT_PLAYER_FOLDER_X86 "\\Program Files (x86)\\Winamp\\"
 #define STR_KEY_AUTO_START_PLAYER "AutoStartPlayer"
+#define STR_KEY_CHECK_AHEAD_MINUTES "CheckAheadMinutes"
 #define STR_HISTORY_EXTENSION "log"
 #define STR_HISTORY_OLDER_SUFFIX ".1"
 #define STR_TEXT_VIEWER "notepad.exe"

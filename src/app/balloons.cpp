@@ -21,6 +21,7 @@ const BalloonRule kRules[] = {
     {HISTORY_RECORDING_STOPPED, false, REASON_RECORDING_STOPPED, BALLOON_AT_ONCE, STR_BALLOON_RECORDING_CUT},
     {HISTORY_DISK_SHORT, true, REASON_NONE, BALLOON_AT_ONCE, nullptr},
     {HISTORY_DISK_FULL, true, REASON_NONE, BALLOON_AT_ONCE, nullptr},
+    {HISTORY_CHECKED_AHEAD, true, REASON_NONE, BALLOON_AHEAD, nullptr},
 };
 
 const BalloonRule* RuleFor(HistoryEvent kind, HistoryReason reason) {

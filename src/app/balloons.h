@@ -18,6 +18,10 @@ enum BalloonWhen {
   // Windows found missed together (at start, after a gap between two
   // readings): one balloon that counts them.
   BALLOON_COUNTED,
+  // A problem found ahead of a window: shown at once. The window's notes
+  // still belong to its last opening, so the once-per-window rule is the
+  // check's own (once per opening and reason).
+  BALLOON_AHEAD,
 };
 
 enum {

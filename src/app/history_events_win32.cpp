@@ -52,6 +52,7 @@ struct HistoryState {
   // The status line: a warning about a window stands over a notice, a notice
   // over the plain status; each is kept to come back when the one over it goes.
   const ScheduleEntry* warningEntry;
+  bool warningAhead;  // told ahead of its window: it stands until the window opens
   bool noticeShown;
   char noticeText[NOTICE_CAPACITY];
   char statusText[STATUS_CAPACITY];
@@ -147,6 +148,12 @@ void BalloonOf(const Report& report) {
       }
       return;
     case BALLOON_COUNTED: CountForBalloon(report); return;
+    case BALLOON_AHEAD: {
+      char title[BALLOON_TITLE_CAPACITY], text[BALLOON_TEXT_CAPACITY];
+      FormatBalloon(title, sizeof title, text, sizeof text, report.kind, report.entry, report.reason, report.detail);
+      ShowBalloon(title, text);
+      return;
+    }
   }
 }
 
@@ -156,11 +163,19 @@ void ShowNotice(const char* text) {
   if (state.dialog && !state.warningEntry) SetDlgItemTextA(state.dialog, IDC_MAIN_STATUS, text);
 }
 
-// The window the warning was about has ended (or its entry is gone): the
-// line shows the notice, if one still stands, else the plain status.
+// A warning told ahead of its window stands until the window opens (or a
+// second look finds it mended); any other while its window is open or about
+// to open.
+bool WarningStands(const ScheduleEntry* entry, const LocalTimeFields& now) {
+  if (!ScheduleHasEntry(entry)) return false;
+  return state.warningAhead ? AheadWarningStands(entry, now) : WindowOpenOrOpening(entry, now);
+}
+
+// The time of the warning is over (or its entry is gone): the line shows
+// the notice, if one still stands, else the plain status.
 void EndWarningWithItsWindow(const TickReading& reading) {
   const ScheduleEntry* entry = state.warningEntry;
-  if (!entry || (ScheduleHasEntry(entry) && WindowOpenOrOpening(entry, reading.time))) return;
+  if (!entry || WarningStands(entry, reading.time)) return;
   state.warningEntry = nullptr;
   if (state.dialog)
     SetDlgItemTextA(state.dialog, IDC_MAIN_STATUS, state.noticeShown ? state.noticeText : state.statusText);
@@ -406,6 +421,7 @@ void Tell(const Report& report) {
   }
   if (report.warning && report.entry) {
     state.warningEntry = report.entry;
+    state.warningAhead = report.kind == HISTORY_CHECKED_AHEAD;
     if (state.dialog) SetDlgItemTextA(state.dialog, IDC_MAIN_STATUS, report.warning);
   }
   BalloonOf(report);

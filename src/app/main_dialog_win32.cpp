@@ -3,6 +3,7 @@
 #include "app/app_win32.h"
 #include "app/autostart_win32.h"
 #include "app/code_page_win32.h"
+#include "app/check_ahead_win32.h"
 #include "app/disk_watch_win32.h"
 #include "app/history_events_win32.h"
 #include "app/main_view.h"
@@ -387,6 +388,7 @@ void OnSecondTick(HWND dialog) {
   if (outcome.action == TICK_CONFIRM || outcome.action == TICK_ADOPT) RearmWake();
   if (pluginWindow) HistoryOfTick(reading, outcome);
   CheckDiskAfterTick(reading, outcome);
+  CheckWindowsAheadAfterTick(reading);
   KeepHistoryAliveAfterTick(reading);
   BalloonsAfterTick(reading);
   app.lastReading = reading;
@@ -471,6 +473,7 @@ BOOL OnInitDialog(HWND dialog) {
   // The history says when the program last ran: read before this run writes to it.
   HistoryAtStart(dialog);
   CheckCodePageAtStart(dialog);
+  StartCheckingAhead();
   RearmWake();
   nextRecordingText[0] = '\0';
   nextRecordingShown = false;

@@ -29,6 +29,7 @@ const char* const kEventTexts[] = {
     STR_HISTORY_DISK_SHORT,
     STR_HISTORY_DISK_FULL,
     STR_HISTORY_WRONG_CODE_PAGE,
+    STR_HISTORY_CHECKED_AHEAD,
 };
 static_assert(sizeof kEventTexts / sizeof kEventTexts[0] == HISTORY_EVENT_COUNT, "one text per event");
 
@@ -52,6 +53,8 @@ const char* const kReasonTexts[] = {
     STR_REASON_RECORDING_STOPPED,
     STR_REASON_PROGRAM_NOT_RUNNING,
     STR_REASON_NOT_CHECKED,
+    STR_REASON_NO_DRIVE,
+    STR_HISTORY_DISK_SHORT,
 };
 static_assert(sizeof kReasonTexts / sizeof kReasonTexts[0] == REASON_COUNT, "one text per reason");
 static_assert(REASON_COUNT <= 32, "a window keeps its told reasons in 32 bits");

@@ -37,6 +37,7 @@ enum HistoryEvent {
   HISTORY_DISK_SHORT,          // the recording's drive has less room than the window needs
   HISTORY_DISK_FULL,           // ...and while recording almost none: probably cut
   HISTORY_WRONG_CODE_PAGE,     // the system's code page is not the program's (949)
+  HISTORY_CHECKED_AHEAD,       // a window about to open will not record as it should (the reason)
   HISTORY_EVENT_COUNT
 };
 
@@ -62,6 +63,8 @@ enum HistoryReason {
   REASON_RECORDING_STOPPED,
   REASON_PROGRAM_NOT_RUNNING,
   REASON_NOT_CHECKED,  // the window came and went between two looks at the clock
+  REASON_NO_DRIVE,     // the drive (or share) of the file's folder is not there
+  REASON_DISK_SHORT,   // the drive has less room than the window needs
   REASON_COUNT
 };
 

@@ -224,6 +224,46 @@ void NoteAhead(ScheduleEntry* entry, uint32_t nowMs) {
   entry->run.notesAheadAtMs = nowMs;
 }
 
+namespace {
+// FNV-1a over the fields that decide what a check ahead finds.
+uint32_t Mix(uint32_t hash, const void* bytes, size_t count) {
+  const unsigned char* p = static_cast<const unsigned char*>(bytes);
+  for (size_t i = 0; i < count; ++i) hash = (hash ^ p[i]) * 16777619u;
+  return hash;
+}
+
+uint32_t EntryShape(const ScheduleEntry* entry) {
+  const int32_t numbers[] = {entry->startSeconds, entry->endSeconds, entry->dayMask, static_cast<int32_t>(entry->flags),
+                             entry->sampleRateIndex, entry->bitrateIndex};
+  uint32_t hash = Mix(2166136261u, numbers, sizeof numbers);
+  size_t length = 0;
+  while (length < sizeof entry->outputPattern && entry->outputPattern[length]) ++length;
+  return Mix(hash, entry->outputPattern, length);
+}
+}  // namespace
+
+bool CheckedAheadFor(const ScheduleEntry* entry, int64_t opening) {
+  return entry->run.aheadOpening == opening && entry->run.aheadShape == EntryShape(entry);
+}
+
+uint32_t NoteCheckedAhead(ScheduleEntry* entry, int64_t opening, uint32_t found) {
+  if (entry->run.aheadOpening != opening) entry->run.aheadTold = 0;
+  entry->run.aheadOpening = opening;
+  entry->run.aheadShape = EntryShape(entry);
+  entry->run.aheadFound = found;
+  const uint32_t fresh = found & ~entry->run.aheadTold;
+  entry->run.aheadTold |= found;
+  return fresh;
+}
+
+void CheckAheadAgain(ScheduleEntry* list) {
+  for (ScheduleEntry* e = list; e; e = e->next) e->run.aheadShape = EntryShape(e) + 1u;
+}
+
+bool AheadWarningStands(const ScheduleEntry* entry, const LocalTimeFields& now) {
+  return entry->run.aheadFound != 0 && !entry->run.windowOpen && LocalSecondsOf(now) < entry->run.aheadOpening;
+}
+
 int WindowsPassedBetween(ScheduleEntry* list, int64_t after, int64_t until, PassedWindow* out, int capacity) {
   if (until <= after) return 0;
   const int64_t from = after > until - PASSED_WINDOW_LOOKBACK_SECONDS ? after : until - PASSED_WINDOW_LOOKBACK_SECONDS;

@@ -78,6 +78,23 @@ bool NoteDiskVerdict(ScheduleEntry* entry, DiskVerdict verdict);
 // PRE_ARM_LEAD_SECONDS: a warning about it stands that long.
 bool WindowOpenOrOpening(const ScheduleEntry* entry, const LocalTimeFields& now);
 
+// ---- The check ahead of a window (history/ahead.h) ----
+
+// Whether the entry's window opening at `opening` (local seconds) was
+// checked ahead already, with the entry as it is now: an entry changed since
+// is checked again.
+bool CheckedAheadFor(const ScheduleEntry* entry, int64_t opening);
+// A check ahead of that opening found the reasons `found` (bit r: reason r).
+// Returns those not told for it yet: each is told once an opening, also when
+// a change of the entry brings a second check.
+uint32_t NoteCheckedAhead(ScheduleEntry* entry, int64_t opening, uint32_t found);
+// Entries were added or deleted: an overlap may have come or gone, so every
+// window is looked at again (what was told for it stays told).
+void CheckAheadAgain(ScheduleEntry* list);
+// Whether a warning told ahead of the entry's window still stands at now:
+// the window has not opened yet and its last check still found something.
+bool AheadWarningStands(const ScheduleEntry* entry, const LocalTimeFields& now);
+
 // ---- Windows nobody saw ----
 
 struct PassedWindow {

@@ -29,6 +29,11 @@ struct EntryRun {
   uint32_t notesAheadAtMs; // ...at this tick count
   uint8_t diskNotes;       // its drive looked at, found short, found full (history/watch.h)
   uint32_t reasonsBallooned;  // bit r: a balloon told reason r for this window
+  // The check ahead of its next window (history/watch.h):
+  int64_t aheadOpening;    // local seconds of the opening it was checked for (0: none)
+  uint32_t aheadShape;     // the entry's fingerprint then: an entry changed since is checked again
+  uint32_t aheadTold;      // bit r: reason r was told ahead of that opening
+  uint32_t aheadFound;     // bit r: the last check for it found reason r
 };
 
 struct ScheduleEntry {

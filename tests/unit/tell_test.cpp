@@ -161,6 +161,8 @@ TEST(Balloons, OnlyProblemsBalloonAndAFailedTryWaitsForItsWindowToRecover) {
       {HISTORY_PLUGIN_FOUND, REASON_NONE, BALLOON_NEVER},
       {HISTORY_PLUGIN_LOST, REASON_NONE, BALLOON_NEVER},
       {HISTORY_WAKE_SET, REASON_NONE, BALLOON_NEVER},
+      {HISTORY_CHECKED_AHEAD, REASON_NO_DRIVE, BALLOON_AHEAD},
+      {HISTORY_WRONG_CODE_PAGE, REASON_NONE, BALLOON_NEVER},
   };
   for (const RuleCase& c : cases)
     EXPECT_EQ(BalloonWhenTold(c.kind, c.reason), c.when) << HistoryEventText(c.kind) << " / " << c.reason;
