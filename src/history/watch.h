@@ -59,6 +59,10 @@ enum { NOTES_AHEAD_KEEP_MS = (PRE_ARM_LEAD_SECONDS + 3) * 1000 };
 void NoteAhead(ScheduleEntry* entry, uint32_t nowMs);
 // A recording of the entry's current window runs: the window is not missed.
 void NoteWindowRecorded(ScheduleEntry* entry);
+// What the recording left shows that the window was not recorded after all
+// (its file missing or empty at the end): when the window is over it is
+// missed for that reason, like a window that never started.
+void NoteWindowNotRecorded(ScheduleEntry* entry, HistoryReason reason);
 
 // ---- The drive of the window's recording ----
 
@@ -69,6 +73,9 @@ void NoteDiskChecked(ScheduleEntry* entry);
 // True when a check's verdict is to be told: the first time in the window
 // that it is short, and the first time that it is full.
 bool NoteDiskVerdict(ScheduleEntry* entry, DiskVerdict verdict);
+// True the first time in the window that its recording's file is found not
+// growing: that is told once, however often it stands still again.
+bool NoteFileNotGrowing(ScheduleEntry* entry);
 // Whether the entry's window is open (at the last reading) or opens within
 // PRE_ARM_LEAD_SECONDS: a warning about it stands that long.
 bool WindowOpenOrOpening(const ScheduleEntry* entry, const LocalTimeFields& now);
