@@ -60,6 +60,10 @@ struct Report {
   const char* warning;
 };
 void Tell(const Report& report);
+// What a report of that kind warned of about the window no longer holds (a
+// file grows again): its warning goes, if it still stands, as it would when
+// the window ends. Nothing is written.
+void TellOver(HistoryEvent kind, const ScheduleEntry* entry);
 
 // The plain status line (the plug-in's connection). A notice (missed windows,
 // a history that cannot be written) stays over it until the user opens the

@@ -154,6 +154,18 @@ int AskFakeDrive(const char* folder, uint64_t* freeBytes) {
   return drive.known;
 }
 
+// The recording's file, as the test has it: 1 there, 0 missing.
+struct FakeFile {
+  int found = 0;
+  uint64_t bytes = 0;
+  std::vector<std::string> asked;
+} file;
+int AskFakeFile(const char* path, uint64_t* bytes) {
+  file.asked.push_back(path);
+  *bytes = file.bytes;
+  return file.found;
+}
+
 // The main dialog with its timers stopped: the test hands the tick's parts
 // readings of its own, seconds from the opening of entry 0's window (an hour
 // at 192 kbit/s, every day, an hour from now).
@@ -162,6 +174,7 @@ class DiskDialog : public MainDialogTest {
   DiskDialog() : MainDialogTest("disk-dialog") {}
   void TearDown() override {
     freeSpaceQuery = DriveFreeBytes;
+    fileSizeQuery = FileSizeNow;
     MainDialogTest::TearDown();
   }
   static std::string Clock(int64_t seconds) { return e2e::product::Clock(static_cast<int>(seconds % 86400)); }
@@ -172,15 +185,20 @@ class DiskDialog : public MainDialogTest {
     reading.plugin = PLUGIN_IDLE;
     return reading;
   }
-  // A tick at the reading: the windows watched, then the drive as the tick looks at it.
+  // A tick at the reading: the windows watched, the entry's state as the
+  // action leaves it, what the history tells of it, then the drive and the
+  // file as the tick looks at them.
   void Tick(int64_t fromStart, TickAction action = TICK_NOTHING, bool handedOver = false) {
     TickOutcome outcome{};
     outcome.action = action;
-    outcome.entry = action == TICK_START ? entry_ : nullptr;
+    outcome.entry = action != TICK_NOTHING ? entry_ : nullptr;
     snprintf(outcome.fileName, sizeof outcome.fileName, "%s", file_.c_str());
     if (handedOver) outcome.handOver = HandOverNews{entry_, START_PROBLEM_NONE, REQUEST_DONE, ""};
     snprintf(outcome.handOver.fileName, sizeof outcome.handOver.fileName, "%s", file_.c_str());
     WatchWindows(At(fromStart));
+    if (action == TICK_CONFIRM || action == TICK_ADOPT) NoteRecording(entry_);
+    if (action == TICK_STOP) NoteStopped(entry_);
+    HistoryOfTick(At(fromStart), outcome);
     CheckDiskAfterTick(At(fromStart), outcome);
   }
   // The request handed over two seconds ahead, the start on the second, the recording confirmed.
@@ -259,6 +277,106 @@ TEST_F(DiskDialog, UnknownIsSilentShortAndFullAreToldOnceAWindowAndTheWarningGiv
   NoteStopped(entry_);
   Tick(86400 + 3600);
   EXPECT_EQ(Status(), notice);
+}
+
+// ---- The recording's file, its size given by the test ----
+
+TEST_F(DiskDialog, FileLookedAtEachMinuteAndAtTheEndOneLineAWindowNothingForAnAdoptedRecording) {
+  using e2e::product::HistoryBody;
+  using e2e::product::HistoryOf;
+  // An hour at 128 kbit/s (16 000 bytes a second) with MP3 parameters, every day, an hour from now.
+  start_ = LocalSecondsOf(LocalTimeNow()) + 3600;
+  file_ = dir_ + "rec\\take.mp3";
+  OpenWith(STR_KEY_AUTO_START_PLAYER "=0\r\n[MP3Schedule]\r\n0=" + Clock(start_) + " " + Clock(start_ + 3600) + " " +
+           file_ + "|4 1 -1 1\r\n");
+  if (HasFatalFailure()) return;
+  KillTimer(dialog_, TIMER_SECOND_TICK);
+  KillTimer(dialog_, TIMER_PLUGIN_SEARCH);
+  entry_ = scheduleList;
+  drive = FakeDrive{};
+  drive.known = 0;
+  freeSpaceQuery = AskFakeDrive;
+  file = FakeFile{};
+  fileSizeQuery = AskFakeFile;
+  const std::string plain = Status();
+  const std::string window = "  " + e2e::product::WindowTimes(start_ % 86400, (start_ + 3600) % 86400) + "  ";
+  auto record = [&](int64_t opening) {
+    Tick(opening - 2, TICK_NOTHING, true);
+    Tick(opening, TICK_START);
+    Tick(opening + 1, TICK_CONFIRM);
+  };
+
+  // Today it grows, stands still for two minutes, grows again and stands
+  // still once more; at the end it holds under half of the hour.
+  file.found = 1;
+  record(0);
+  file.bytes = 16000 * 57;
+  Tick(59);
+  Tick(60);  // the disk watch's minute, counted from the start
+  EXPECT_EQ(file.asked, std::vector<std::string>(1, file_));
+  Tick(120);
+  Tick(180);
+  std::vector<std::string> still = HistoryOf(dir_, STR_HISTORY_FILE_NOT_GROWING);
+  ASSERT_EQ(still.size(), 1u);
+  EXPECT_EQ(HistoryBody(still[0]), STR_HISTORY_FILE_NOT_GROWING + window + file_ + ", 0.9 MB");
+  EXPECT_EQ(Status(), STR_HISTORY_FILE_NOT_GROWING ": 0.9 MB");
+  file.bytes = 16000 * 177;
+  Tick(240);
+  EXPECT_EQ(Status(), plain);
+  Tick(300);
+  EXPECT_EQ(HistoryOf(dir_, STR_HISTORY_FILE_NOT_GROWING).size(), 1u);
+  EXPECT_EQ(Status(), plain);
+  file.bytes = 16000 * 1000;
+  Tick(3600, TICK_STOP);
+  Tick(3601);
+  EXPECT_EQ(file.asked.size(), 6u);
+  std::vector<std::string> stops = HistoryOf(dir_, STR_HISTORY_RECORDING_STOPPED);
+  ASSERT_EQ(stops.size(), 1u);
+  // 녹음 시간 끝, 15.3 MB, 약 16분 40초
+  EXPECT_EQ(HistoryBody(stops[0]), STR_HISTORY_RECORDING_STOPPED + window +
+                                       STR_REASON_WINDOW_ENDED ", 15.3 MB, \xBE\xE0 16\xBA\xD0 40\xC3\xCA");
+  std::vector<std::string> cut = HistoryOf(dir_, STR_HISTORY_RECORDING_CUT_SHORT);
+  ASSERT_EQ(cut.size(), 1u);
+  // 파일에 약 16분 40초, 녹음한 시간 59분 59초 (from the confirmation to the stop)
+  EXPECT_EQ(HistoryBody(cut[0]), STR_HISTORY_RECORDING_CUT_SHORT + window +
+                                     "\xC6\xC4\xC0\xCF\xBF\xA1 \xBE\xE0 16\xBA\xD0 40\xC3\xCA, "
+                                     "\xB3\xEC\xC0\xBD\xC7\xD1 \xBD\xC3\xB0\xA3 59\xBA\xD0 59\xC3\xCA (" +
+                                     file_ + ")");
+  EXPECT_TRUE(HistoryOf(dir_, STR_HISTORY_MISSED).empty());
+
+  // Tomorrow no file ever comes: told at the first minute, a line of this
+  // window's own, and the window is missed for it.
+  file.found = 0;
+  file.bytes = 0;
+  record(86400);
+  Tick(86400 + 60);
+  still = HistoryOf(dir_, STR_HISTORY_FILE_NOT_GROWING);
+  ASSERT_EQ(still.size(), 2u);
+  EXPECT_EQ(HistoryBody(still[1]), STR_HISTORY_FILE_NOT_GROWING + window + file_ + ", " STR_HISTORY_NO_FILE);
+  Tick(86400 + 3600, TICK_STOP);
+  Tick(86400 + 3601);
+  stops = HistoryOf(dir_, STR_HISTORY_RECORDING_STOPPED);
+  ASSERT_EQ(stops.size(), 2u);
+  EXPECT_EQ(HistoryBody(stops[1]), STR_HISTORY_RECORDING_STOPPED + window + STR_REASON_WINDOW_ENDED);
+  std::vector<std::string> missed = HistoryOf(dir_, STR_HISTORY_MISSED);
+  ASSERT_EQ(missed.size(), 1u);
+  EXPECT_EQ(HistoryBody(missed[0]), STR_HISTORY_MISSED + window + STR_REASON_FILE_MISSING);
+  EXPECT_EQ(Status(), plain);
+
+  // The day after, the user's own recording is adopted: no file is known,
+  // none is looked at, and the end line has no figures.
+  const size_t looks = file.asked.size();
+  Tick(2 * 86400, TICK_ADOPT);
+  Tick(2 * 86400 + 60);
+  Tick(2 * 86400 + 120);
+  Tick(2 * 86400 + 3600, TICK_STOP);
+  Tick(2 * 86400 + 3601);
+  EXPECT_EQ(file.asked.size(), looks);
+  stops = HistoryOf(dir_, STR_HISTORY_RECORDING_STOPPED);
+  ASSERT_EQ(stops.size(), 3u);
+  EXPECT_EQ(HistoryBody(stops[2]), STR_HISTORY_RECORDING_STOPPED + window + STR_REASON_WINDOW_ENDED);
+  EXPECT_EQ(HistoryOf(dir_, STR_HISTORY_FILE_NOT_GROWING).size(), 2u);
+  EXPECT_EQ(HistoryOf(dir_, STR_HISTORY_MISSED).size(), 1u);
 }
 
 }  // namespace
