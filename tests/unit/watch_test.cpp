@@ -135,14 +135,6 @@ TEST(WatchEntry, RecordedWindowIsNeverMissedAndTellsNothingMore) {
   // The mark is gone with the window: tomorrow's is missed if nothing records.
   EXPECT_EQ(Watch(list, 0, At(9, 10, 0, 0), PLUGIN_IDLE), kNothing);
   EXPECT_EQ(Watch(list, 0, At(9, 10, 0, 5), PLUGIN_IDLE), (News{HISTORY_MISSED, REASON_NOT_CHECKED}));
-  // Recorded, but what it left shows nothing was: missed for that reason.
-  EXPECT_EQ(Watch(list, 0, At(10, 10, 0, 0), PLUGIN_IDLE), kNothing);
-  NoteWindowRecorded(&list[0]);
-  list[0].recording = 1;
-  EXPECT_EQ(Watch(list, 0, At(10, 10, 0, 5), PLUGIN_RECORDING), kNothing);
-  list[0].recording = 0;
-  NoteWindowNotRecorded(&list[0], REASON_FILE_EMPTY);
-  EXPECT_EQ(Watch(list, 0, At(10, 10, 0, 6), PLUGIN_IDLE), (News{HISTORY_MISSED, REASON_FILE_EMPTY}));
 }
 
 TEST(WatchEntry, StartRunningPastTheEndKeepsTheWindowOpenAndIsMissedUnconfirmed) {

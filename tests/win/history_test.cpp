@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -282,7 +283,6 @@ TEST_F(DiskDialog, UnknownIsSilentShortAndFullAreToldOnceAWindowAndTheWarningGiv
 // ---- The recording's file, its size given by the test ----
 
 TEST_F(DiskDialog, FileLookedAtEachMinuteAndAtTheEndOneLineAWindowNothingForAnAdoptedRecording) {
-  using e2e::product::HistoryBody;
   using e2e::product::HistoryOf;
   // An hour at 128 kbit/s (16 000 bytes a second) with MP3 parameters, every day, an hour from now.
   start_ = LocalSecondsOf(LocalTimeNow()) + 3600;
@@ -300,83 +300,57 @@ TEST_F(DiskDialog, FileLookedAtEachMinuteAndAtTheEndOneLineAWindowNothingForAnAd
   fileSizeQuery = AskFakeFile;
   const std::string plain = Status();
   const std::string window = "  " + e2e::product::WindowTimes(start_ % 86400, (start_ + 3600) % 86400) + "  ";
-  auto record = [&](int64_t opening) {
+  auto bodies = [&](const char* event) {
+    std::vector<std::string> lines = HistoryOf(dir_, event);
+    for (std::string& line : lines) line = e2e::product::HistoryBody(line).substr(strlen(event) + window.size());
+    return lines;
+  };
+  auto recordDay = [&](int64_t opening) {
     Tick(opening - 2, TICK_NOTHING, true);
     Tick(opening, TICK_START);
     Tick(opening + 1, TICK_CONFIRM);
   };
 
-  // Today it grows, stands still for two minutes, grows again and stands
-  // still once more; at the end it holds under half of the hour.
+  // Today it grows, stands still for two minutes, grows again; at the end it
+  // holds under half of the hour. Looked at each minute from the start.
   file.found = 1;
-  record(0);
-  file.bytes = 16000 * 57;
-  Tick(59);
-  Tick(60);  // the disk watch's minute, counted from the start
-  EXPECT_EQ(file.asked, std::vector<std::string>(1, file_));
-  Tick(120);
-  Tick(180);
-  std::vector<std::string> still = HistoryOf(dir_, STR_HISTORY_FILE_NOT_GROWING);
-  ASSERT_EQ(still.size(), 1u);
-  EXPECT_EQ(HistoryBody(still[0]), STR_HISTORY_FILE_NOT_GROWING + window + file_ + ", 0.9 MB");
+  recordDay(0);
+  file.bytes = 16000 * 59;
+  for (int64_t t : {59, 60, 120, 180}) Tick(t);
+  EXPECT_EQ(file.asked, std::vector<std::string>(3, file_));
+  EXPECT_EQ(bodies(STR_HISTORY_FILE_NOT_GROWING), std::vector<std::string>{file_ + ", 0.9 MB"});
   EXPECT_EQ(Status(), STR_HISTORY_FILE_NOT_GROWING ": 0.9 MB");
-  file.bytes = 16000 * 177;
+  file.bytes = 16000 * 1000;
   Tick(240);
   EXPECT_EQ(Status(), plain);
-  Tick(300);
-  EXPECT_EQ(HistoryOf(dir_, STR_HISTORY_FILE_NOT_GROWING).size(), 1u);
-  EXPECT_EQ(Status(), plain);
-  file.bytes = 16000 * 1000;
   Tick(3600, TICK_STOP);
   Tick(3601);
-  EXPECT_EQ(file.asked.size(), 6u);
-  std::vector<std::string> stops = HistoryOf(dir_, STR_HISTORY_RECORDING_STOPPED);
-  ASSERT_EQ(stops.size(), 1u);
-  // 녹음 시간 끝, 15.3 MB, 약 16분 40초
-  EXPECT_EQ(HistoryBody(stops[0]), STR_HISTORY_RECORDING_STOPPED + window +
-                                       STR_REASON_WINDOW_ENDED ", 15.3 MB, \xBE\xE0 16\xBA\xD0 40\xC3\xCA");
-  std::vector<std::string> cut = HistoryOf(dir_, STR_HISTORY_RECORDING_CUT_SHORT);
-  ASSERT_EQ(cut.size(), 1u);
-  // 파일에 약 16분 40초, 녹음한 시간 59분 59초 (from the confirmation to the stop)
-  EXPECT_EQ(HistoryBody(cut[0]), STR_HISTORY_RECORDING_CUT_SHORT + window +
-                                     "\xC6\xC4\xC0\xCF\xBF\xA1 \xBE\xE0 16\xBA\xD0 40\xC3\xCA, "
-                                     "\xB3\xEC\xC0\xBD\xC7\xD1 \xBD\xC3\xB0\xA3 59\xBA\xD0 59\xC3\xCA (" +
-                                     file_ + ")");
-  EXPECT_TRUE(HistoryOf(dir_, STR_HISTORY_MISSED).empty());
+  // 녹음 시간 끝, 15.3 MB, 약 16분 40초; 파일에 약 16분 40초, 녹음한 시간 59분 59초 (from the report to the stop)
+  EXPECT_EQ(bodies(STR_HISTORY_RECORDING_STOPPED),
+            std::vector<std::string>{STR_REASON_WINDOW_ENDED ", 15.3 MB, \xBE\xE0 16\xBA\xD0 40\xC3\xCA"});
+  EXPECT_EQ(bodies(STR_HISTORY_RECORDING_CUT_SHORT),
+            std::vector<std::string>{"\xC6\xC4\xC0\xCF\xBF\xA1 \xBE\xE0 16\xBA\xD0 40\xC3\xCA, \xB3\xEC\xC0\xBD\xC7\xD1 "
+                                     "\xBD\xC3\xB0\xA3 59\xBA\xD0 59\xC3\xCA (" + file_ + ")"});
 
-  // Tomorrow no file ever comes: told at the first minute, a line of this
-  // window's own, and the window is missed for it.
+  // Tomorrow no file comes: a line of this window's own, and it is missed for it.
   file.found = 0;
-  file.bytes = 0;
-  record(86400);
+  recordDay(86400);
   Tick(86400 + 60);
-  still = HistoryOf(dir_, STR_HISTORY_FILE_NOT_GROWING);
-  ASSERT_EQ(still.size(), 2u);
-  EXPECT_EQ(HistoryBody(still[1]), STR_HISTORY_FILE_NOT_GROWING + window + file_ + ", " STR_HISTORY_NO_FILE);
   Tick(86400 + 3600, TICK_STOP);
   Tick(86400 + 3601);
-  stops = HistoryOf(dir_, STR_HISTORY_RECORDING_STOPPED);
-  ASSERT_EQ(stops.size(), 2u);
-  EXPECT_EQ(HistoryBody(stops[1]), STR_HISTORY_RECORDING_STOPPED + window + STR_REASON_WINDOW_ENDED);
-  std::vector<std::string> missed = HistoryOf(dir_, STR_HISTORY_MISSED);
-  ASSERT_EQ(missed.size(), 1u);
-  EXPECT_EQ(HistoryBody(missed[0]), STR_HISTORY_MISSED + window + STR_REASON_FILE_MISSING);
-  EXPECT_EQ(Status(), plain);
+  EXPECT_EQ(bodies(STR_HISTORY_FILE_NOT_GROWING).back(), file_ + ", " STR_HISTORY_NO_FILE);
+  EXPECT_EQ(bodies(STR_HISTORY_RECORDING_STOPPED).back(), STR_REASON_WINDOW_ENDED);
+  EXPECT_EQ(bodies(STR_HISTORY_MISSED), std::vector<std::string>{STR_REASON_FILE_MISSING});
 
-  // The day after, the user's own recording is adopted: no file is known,
-  // none is looked at, and the end line has no figures.
+  // The day after, the user's own recording is adopted: no file is known, none is looked at.
   const size_t looks = file.asked.size();
-  Tick(2 * 86400, TICK_ADOPT);
-  Tick(2 * 86400 + 60);
-  Tick(2 * 86400 + 120);
+  for (int64_t t : {0, 60, 120}) Tick(2 * 86400 + t, t == 0 ? TICK_ADOPT : TICK_NOTHING);
   Tick(2 * 86400 + 3600, TICK_STOP);
   Tick(2 * 86400 + 3601);
   EXPECT_EQ(file.asked.size(), looks);
-  stops = HistoryOf(dir_, STR_HISTORY_RECORDING_STOPPED);
-  ASSERT_EQ(stops.size(), 3u);
-  EXPECT_EQ(HistoryBody(stops[2]), STR_HISTORY_RECORDING_STOPPED + window + STR_REASON_WINDOW_ENDED);
-  EXPECT_EQ(HistoryOf(dir_, STR_HISTORY_FILE_NOT_GROWING).size(), 2u);
-  EXPECT_EQ(HistoryOf(dir_, STR_HISTORY_MISSED).size(), 1u);
+  EXPECT_EQ(bodies(STR_HISTORY_RECORDING_STOPPED).back(), STR_REASON_WINDOW_ENDED);
+  EXPECT_EQ(bodies(STR_HISTORY_FILE_NOT_GROWING).size(), 2u);
+  EXPECT_EQ(bodies(STR_HISTORY_MISSED).size(), 1u);
 }
 
 }  // namespace
