@@ -116,12 +116,12 @@ HistoryEvent FormatDiskNews(char* detail, size_t detailCapacity, char* warning, 
 int FormatFileSize(char* text, size_t capacity, uint64_t bytes);
 // A length of sound: "1시간 2분 5초", "59분 40초", "40초".
 int FormatSoundLength(char* text, size_t capacity, uint32_t seconds);
-// The size and the length it holds at the entry's bitrate: "57.3 MB, 약
+// The size and the length it holds at the entry's bitrate: "54.6 MB, 약
 // 59분 40초"; without MP3 parameters the length is said to be reckoned at
 // the assumed bitrate.
 int FormatFileFigures(char* text, size_t capacity, uint64_t bytes, const ScheduleEntry* entry);
 // The end line's detail: the reason, then the file's figures when it was
-// there ("녹음 시간 끝, 57.3 MB, 약 59분 40초").
+// there ("녹음 시간 끝, 54.6 MB, 약 59분 40초").
 int FormatEndedDetail(char* detail, size_t capacity, HistoryReason reason, const FileReading& file,
                       const ScheduleEntry* entry);
 // What a minute's look found: for a file that did not grow the event, the
