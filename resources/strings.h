@@ -181,6 +181,30 @@
 #define STR_HISTORY_DISK_FULL_DETAIL "\xB3\xB2\xC0\xBA \xB0\xF8\xB0\xA3 %u MB (%s)"
 // 디스크 공간 부족: 필요 %u MB, 남은 공간 %u MB (the status line while the window lasts)
 #define STR_STATUS_DISK_SHORT "\xB5\xF0\xBD\xBA\xC5\xA9 \xB0\xF8\xB0\xA3 \xBA\xCE\xC1\xB7: \xC7\xCA\xBF\xE4 %u MB, \xB3\xB2\xC0\xBA \xB0\xF8\xB0\xA3 %u MB"
+// 녹음 파일이 커지지 않음 (a minute's look found the recording's file missing or no bigger)
+#define STR_HISTORY_FILE_NOT_GROWING "\xB3\xEC\xC0\xBD \xC6\xC4\xC0\xCF\xC0\xCC \xC4\xBF\xC1\xF6\xC1\xF6 \xBE\xCA\xC0\xBD"
+// 녹음 파일이 짧음 ― 녹음이 잘렸을 수 있음 (at the end, under half of the time recorded)
+#define STR_HISTORY_RECORDING_CUT_SHORT "\xB3\xEC\xC0\xBD \xC6\xC4\xC0\xCF\xC0\xCC \xC2\xAA\xC0\xBD \xA1\xAA \xB3\xEC\xC0\xBD\xC0\xCC \xC0\xDF\xB7\xC8\xC0\xBB \xBC\xF6 \xC0\xD6\xC0\xBD"
+// 녹음 파일이 없음 (the window ended without its file)
+#define STR_REASON_FILE_MISSING "\xB3\xEC\xC0\xBD \xC6\xC4\xC0\xCF\xC0\xCC \xBE\xF8\xC0\xBD"
+// 녹음 파일이 비어 있음
+#define STR_REASON_FILE_EMPTY "\xB3\xEC\xC0\xBD \xC6\xC4\xC0\xCF\xC0\xCC \xBA\xF1\xBE\xEE \xC0\xD6\xC0\xBD"
+// 파일 없음 (in place of a size)
+// 녹음 파일이 커지지 않음: %s (the status line while the file stands still; its size)
+#define STR_STATUS_FILE_NOT_GROWING STR_HISTORY_FILE_NOT_GROWING ": %s"
+#define STR_HISTORY_NO_FILE "\xC6\xC4\xC0\xCF \xBE\xF8\xC0\xBD"
+// %u.%u MB (a file's size in tenths of 2^20 bytes)
+#define STR_HISTORY_MEGABYTES "%u.%u MB"
+// %u시간 %u분 %u초, %u분 %u초, %u초 (a length of sound)
+#define STR_HISTORY_HOURS_LENGTH "%u\xBD\xC3\xB0\xA3 %u\xBA\xD0 %u\xC3\xCA"
+#define STR_HISTORY_MINUTES_LENGTH "%u\xBA\xD0 %u\xC3\xCA"
+#define STR_HISTORY_SECONDS_LENGTH "%u\xC3\xCA"
+// %s, 약 %s (a size and the length it holds at the window's bitrate)
+#define STR_HISTORY_FILE_FIGURES "%s, \xBE\xE0 %s"
+// %s, %d kbit/s로 치면 약 %s (the same at the bitrate assumed without MP3 parameters)
+#define STR_HISTORY_FILE_FIGURES_GUESSED "%s, %d kbit/s\xB7\xCE \xC4\xA1\xB8\xE9 \xBE\xE0 %s"
+// 파일에 약 %s, 녹음한 시간 %s (%s) (the length in the file, the time recorded, the file)
+#define STR_HISTORY_CUT_SHORT_DETAIL "\xC6\xC4\xC0\xCF\xBF\xA1 \xBE\xE0 %s, \xB3\xEC\xC0\xBD\xC7\xD1 \xBD\xC3\xB0\xA3 %s (%s)"
 
 // ---- The notification-area icon ----
 // 열기 (its menu: the window back)

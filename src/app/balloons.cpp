@@ -22,6 +22,8 @@ const BalloonRule kRules[] = {
     {HISTORY_DISK_SHORT, true, REASON_NONE, BALLOON_AT_ONCE, nullptr},
     {HISTORY_DISK_FULL, true, REASON_NONE, BALLOON_AT_ONCE, nullptr},
     {HISTORY_CHECKED_AHEAD, true, REASON_NONE, BALLOON_AHEAD, nullptr},
+    {HISTORY_FILE_NOT_GROWING, true, REASON_NONE, BALLOON_AT_ONCE, nullptr},
+    {HISTORY_RECORDING_CUT_SHORT, true, REASON_NONE, BALLOON_AT_ONCE, nullptr},
 };
 
 const BalloonRule* RuleFor(HistoryEvent kind, HistoryReason reason) {

@@ -1,5 +1,6 @@
 #include "app/disk_watch_win32.h"
 
+#include "app/file_watch_win32.h"
 #include "app/history_events_win32.h"
 #include "history/history.h"
 #include "history/watch.h"
@@ -51,6 +52,7 @@ void CheckDiskWhileRecording(const TickReading& reading) {
   if (!TicksElapsed(watch.checkedAtMs, reading.tickMs, DISK_CHECK_PERIOD_MS)) return;
   watch.checkedAtMs = reading.tickMs;
   CheckDisk(watch.entry, SecondsOfDay(reading.time), true);
+  LookAtRecordingFile(watch.entry);
 }
 
 }  // namespace

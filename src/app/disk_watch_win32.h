@@ -12,7 +12,8 @@
 // tick that started nothing, or on the second) has its drive looked at, once
 // a window, and the recording into it is watched from then on; while that
 // recording runs, its drive is looked at once every DISK_CHECK_PERIOD_MS by
-// the tick's own counter. At most one query a tick, after the start went out.
+// the tick's own counter, and its file with it (file_watch_win32.h). At most
+// one query of each a tick, after the start went out.
 void CheckDiskAfterTick(const TickReading& reading, const TickOutcome& outcome);
 // After a hand-over between two ticks: as a tick's.
 void CheckDiskAfterHandOver(const TickReading& reading, const HandOverNews& news);

@@ -3,6 +3,7 @@
 #include "app/app_win32.h"
 #include "app/tray_win32.h"
 #include "app/balloons.h"
+#include "app/file_watch_win32.h"
 
 #include "history/history.h"
 #include "history/history_win32.h"
@@ -52,7 +53,7 @@ struct HistoryState {
   // The status line: a warning about a window stands over a notice, a notice
   // over the plain status; each is kept to come back when the one over it goes.
   const ScheduleEntry* warningEntry;
-  bool warningAhead;  // told ahead of its window: it stands until the window opens
+  HistoryEvent warningKind;  // the report it came with
   bool noticeShown;
   char noticeText[NOTICE_CAPACITY];
   char statusText[STATUS_CAPACITY];
@@ -168,17 +169,22 @@ void ShowNotice(const char* text) {
 // to open.
 bool WarningStands(const ScheduleEntry* entry, const LocalTimeFields& now) {
   if (!ScheduleHasEntry(entry)) return false;
-  return state.warningAhead ? AheadWarningStands(entry, now) : WindowOpenOrOpening(entry, now);
+  return state.warningKind == HISTORY_CHECKED_AHEAD ? AheadWarningStands(entry, now) : WindowOpenOrOpening(entry, now);
 }
 
-// The time of the warning is over (or its entry is gone): the line shows
-// the notice, if one still stands, else the plain status.
-void EndWarningWithItsWindow(const TickReading& reading) {
-  const ScheduleEntry* entry = state.warningEntry;
-  if (!entry || WarningStands(entry, reading.time)) return;
+// The warning goes: the line shows the notice, if one still stands, else
+// the plain status.
+void EndWarning() {
   state.warningEntry = nullptr;
   if (state.dialog)
     SetDlgItemTextA(state.dialog, IDC_MAIN_STATUS, state.noticeShown ? state.noticeText : state.statusText);
+}
+
+// The time of the warning is over (or its entry is gone).
+void EndWarningWithItsWindow(const TickReading& reading) {
+  const ScheduleEntry* entry = state.warningEntry;
+  if (!entry || WarningStands(entry, reading.time)) return;
+  EndWarning();
 }
 
 // A line with a detail of its own and nothing else to show.
@@ -257,19 +263,43 @@ void NoteStartHandedOver(const ScheduleEntry* entry, const TickReading& reading,
   CopyText(state.pendingFileName, sizeof state.pendingFileName, fileName);
 }
 
-void TellStarted(ScheduleEntry* entry) {
+// The plug-in reports the recording: its file, when known, is watched from now on.
+void TellStarted(ScheduleEntry* entry, const TickReading& reading) {
   NoteWindowRecorded(entry);
   state.recordingEntry = entry;
   state.recordingFileName[0] = '\0';
   if (state.pendingEntry != entry) {
+    ForgetRecordingFile();
     TellEvent(HISTORY_RECORDING_STARTED, entry, nullptr);
     return;
   }
   CopyText(state.recordingFileName, sizeof state.recordingFileName, state.pendingFileName);
+  WatchRecordingFile(entry, state.pendingFileName, reading.tickMs);
   char detail[HISTORY_DETAIL_CAPACITY];
   FormatStartedDetail(detail, sizeof detail, state.pendingFileName, entry, state.pendingLatenessMs);
   state.pendingEntry = nullptr;
   TellEvent(HISTORY_RECORDING_STARTED, entry, detail);
+}
+
+// The window's end stops its recording: the end line says what the file
+// holds. A file missing or empty leaves the window not recorded; one far
+// shorter than the time recorded is told as probably cut short.
+void TellWindowEnded(ScheduleEntry* entry, const TickReading& reading) {
+  RecordingFileEnd end;
+  if (!LookAtFileAtEnd(entry, reading.tickMs, &end)) {
+    TellReason(HISTORY_RECORDING_STOPPED, entry, REASON_WINDOW_ENDED);
+    return;
+  }
+  char detail[HISTORY_DETAIL_CAPACITY];
+  FormatEndedDetail(detail, sizeof detail, REASON_WINDOW_ENDED, end.file, entry);
+  Tell(Report{HISTORY_RECORDING_STOPPED, entry, REASON_WINDOW_ENDED, detail, nullptr});
+  const FileEndVerdict verdict = JudgeRecordingFile(end.file, entry, end.recordedMs);
+  if (verdict == FILE_END_SHORT) {
+    FormatCutShortDetail(detail, sizeof detail, end.file.bytes, entry, end.recordedMs, end.fileName);
+    TellEvent(HISTORY_RECORDING_CUT_SHORT, entry, detail);
+  } else if (ReasonOfRecordingFile(verdict) != REASON_NONE) {
+    NoteWindowNotRecorded(entry, ReasonOfRecordingFile(verdict));
+  }
 }
 
 void TellNotStarted(ScheduleEntry* entry, HistoryReason reason) {
@@ -280,6 +310,7 @@ void TellNotStarted(ScheduleEntry* entry, HistoryReason reason) {
 
 void HistoryAtStart(HWND dialog) {
   ZeroMemory(&state, sizeof state);
+  ForgetRecordingFile();
   state.dialog = dialog;
   GetDlgItemTextA(dialog, IDC_MAIN_STATUS, state.statusText, sizeof state.statusText);
   char value[16];
@@ -321,6 +352,7 @@ void HistoryPluginLost(const ScheduleEntry* active, bool marked) {
   TellEvent(HISTORY_PLUGIN_LOST, nullptr, nullptr);
   if (active && marked) TellReason(HISTORY_RECORDING_STOPPED, active, REASON_PLUGIN_LOST);
   state.pendingEntry = nullptr;
+  ForgetRecordingFile();
 }
 
 void HistoryUserStopped(ScheduleEntry* held, bool marked) {
@@ -329,6 +361,7 @@ void HistoryUserStopped(ScheduleEntry* held, bool marked) {
   // Stopped before it was seen recording: that is why the window has nothing.
   if (!marked) NoteReason(held, REASON_STOPPED_BY_USER);
   if (state.pendingEntry == held) state.pendingEntry = nullptr;
+  ForgetRecordingFile();
 }
 
 void HistoryStartWithWindows(bool on) {
@@ -389,8 +422,9 @@ void HistoryOfTick(const TickReading& reading, const TickOutcome& outcome) {
         TellNotStarted(entry, ReasonOfStart(outcome.problem, outcome.request));
       }
       break;
-    case TICK_CONFIRM: TellStarted(entry); break;
+    case TICK_CONFIRM: TellStarted(entry, reading); break;
     case TICK_ADOPT:
+      ForgetRecordingFile();
       NoteWindowRecorded(entry);
       // Its file is the plug-in's: the line names the pattern.
       state.recordingEntry = nullptr;
@@ -402,9 +436,12 @@ void HistoryOfTick(const TickReading& reading, const TickOutcome& outcome) {
       break;
     case TICK_STOP:
       if (state.pendingEntry == entry) state.pendingEntry = nullptr;
-      if (entry == state.markedBefore) TellReason(HISTORY_RECORDING_STOPPED, entry, REASON_WINDOW_ENDED);
+      if (entry == state.markedBefore) TellWindowEnded(entry, reading);
       break;
-    case TICK_RECORDING_LOST: TellReason(HISTORY_RECORDING_STOPPED, entry, REASON_RECORDING_STOPPED); break;
+    case TICK_RECORDING_LOST:
+      ForgetRecordingFile();
+      TellReason(HISTORY_RECORDING_STOPPED, entry, REASON_RECORDING_STOPPED);
+      break;
     case TICK_NOTHING: break;
   }
 }
@@ -421,7 +458,7 @@ void Tell(const Report& report) {
   }
   if (report.warning && report.entry) {
     state.warningEntry = report.entry;
-    state.warningAhead = report.kind == HISTORY_CHECKED_AHEAD;
+    state.warningKind = report.kind;
     if (state.dialog) SetDlgItemTextA(state.dialog, IDC_MAIN_STATUS, report.warning);
   }
   BalloonOf(report);
@@ -453,6 +490,10 @@ void BalloonsAfterTick(const TickReading& reading) {
 const char* FileRecordedBy(const ScheduleEntry* entry) {
   if (!entry || entry != state.recordingEntry || !entry->recording || !state.recordingFileName[0]) return nullptr;
   return state.recordingFileName;
+}
+
+void TellOver(HistoryEvent kind, const ScheduleEntry* entry) {
+  if (state.warningEntry && state.warningEntry == entry && state.warningKind == kind) EndWarning();
 }
 
 void ShowStatus(HWND dialog, const char* text) {

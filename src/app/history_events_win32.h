@@ -62,6 +62,10 @@ struct Report {
   const char* warning;
 };
 void Tell(const Report& report);
+// What a report of that kind warned of about the window no longer holds (a
+// file grows again): its warning goes, if it still stands, as it would when
+// the window ends. Nothing is written.
+void TellOver(HistoryEvent kind, const ScheduleEntry* entry);
 
 // ---- What the notification area is told ----
 //

@@ -30,6 +30,8 @@ const char* const kEventTexts[] = {
     STR_HISTORY_DISK_FULL,
     STR_HISTORY_WRONG_CODE_PAGE,
     STR_HISTORY_CHECKED_AHEAD,
+    STR_HISTORY_FILE_NOT_GROWING,
+    STR_HISTORY_RECORDING_CUT_SHORT,
 };
 static_assert(sizeof kEventTexts / sizeof kEventTexts[0] == HISTORY_EVENT_COUNT, "one text per event");
 
@@ -55,6 +57,8 @@ const char* const kReasonTexts[] = {
     STR_REASON_NOT_CHECKED,
     STR_REASON_NO_DRIVE,
     STR_HISTORY_DISK_SHORT,
+    STR_REASON_FILE_MISSING,
+    STR_REASON_FILE_EMPTY,
 };
 static_assert(sizeof kReasonTexts / sizeof kReasonTexts[0] == REASON_COUNT, "one text per reason");
 static_assert(REASON_COUNT <= 32, "a window keeps its told reasons in 32 bits");
@@ -160,6 +164,76 @@ HistoryEvent FormatDiskNews(char* detail, size_t detailCapacity, char* warning, 
   CopyText(detail, detailCapacity, "");
   CopyText(warning, warningCapacity, "");
   return HISTORY_NONE;
+}
+
+int FormatFileSize(char* text, size_t capacity, uint64_t bytes) {
+  // Tenths of 2^20 bytes to the nearest; no file comes near the 64 bits' end.
+  uint64_t tenths = (bytes * 10 + (1u << 19)) >> 20;
+  // A file with anything in it is not to read as empty.
+  if (tenths == 0 && bytes > 0) tenths = 1;
+  if (tenths > UINT32_MAX) tenths = UINT32_MAX;
+  const unsigned whole = static_cast<unsigned>(tenths / 10), part = static_cast<unsigned>(tenths % 10);
+  return FormatText(text, capacity, STR_HISTORY_MEGABYTES, whole, part);
+}
+
+int FormatSoundLength(char* text, size_t capacity, uint32_t seconds) {
+  const unsigned hours = seconds / 3600, minutes = seconds / 60 % 60, rest = seconds % 60;
+  if (hours > 0) return FormatText(text, capacity, STR_HISTORY_HOURS_LENGTH, hours, minutes, rest);
+  if (minutes > 0) return FormatText(text, capacity, STR_HISTORY_MINUTES_LENGTH, minutes, rest);
+  return FormatText(text, capacity, STR_HISTORY_SECONDS_LENGTH, rest);
+}
+
+int FormatFileFigures(char* text, size_t capacity, uint64_t bytes, const ScheduleEntry* entry) {
+  char size[32], length[48];
+  FormatFileSize(size, sizeof size, bytes);
+  const int32_t kbps = RecordingBitrateKbps(entry);
+  FormatSoundLength(length, sizeof length, SecondsOfSound(bytes, kbps));
+  if (entry->flags & FLAG_MP3_PARAMS) return FormatText(text, capacity, STR_HISTORY_FILE_FIGURES, size, length);
+  return FormatText(text, capacity, STR_HISTORY_FILE_FIGURES_GUESSED, size, kbps, length);
+}
+
+int FormatEndedDetail(char* detail, size_t capacity, HistoryReason reason, const FileReading& file,
+                      const ScheduleEntry* entry) {
+  int whole = CopyText(detail, capacity, HistoryReasonText(reason));
+  if (file.look != FILE_PRESENT) return whole;
+  char figures[96];
+  FormatFileFigures(figures, sizeof figures, file.bytes, entry);
+  return whole & AppendFormat(detail, capacity, ", %s", figures);
+}
+
+HistoryEvent FormatGrowthNews(char* detail, size_t detailCapacity, char* warning, size_t warningCapacity,
+                              GrowthVerdict verdict, const FileReading& file, const char* fileName) {
+  CopyText(detail, detailCapacity, "");
+  CopyText(warning, warningCapacity, "");
+  if (verdict != GROWTH_STALLED) return HISTORY_NONE;
+  char size[32];
+  if (file.look == FILE_PRESENT) {
+    FormatFileSize(size, sizeof size, file.bytes);
+  } else {
+    CopyText(size, sizeof size, STR_HISTORY_NO_FILE);
+  }
+  FormatText(detail, detailCapacity, "%s, %s", fileName, size);
+  FormatText(warning, warningCapacity, STR_STATUS_FILE_NOT_GROWING, size);
+  return HISTORY_FILE_NOT_GROWING;
+}
+
+int FormatCutShortDetail(char* detail, size_t capacity, uint64_t bytes, const ScheduleEntry* entry,
+                         uint32_t recordedMs, const char* fileName) {
+  char held[48], recorded[48];
+  FormatSoundLength(held, sizeof held, SecondsOfSound(bytes, RecordingBitrateKbps(entry)));
+  FormatSoundLength(recorded, sizeof recorded, (recordedMs + 500) / 1000);
+  return FormatText(detail, capacity, STR_HISTORY_CUT_SHORT_DETAIL, held, recorded, fileName);
+}
+
+HistoryReason ReasonOfRecordingFile(FileEndVerdict verdict) {
+  switch (verdict) {
+    case FILE_END_MISSING: return REASON_FILE_MISSING;
+    case FILE_END_EMPTY: return REASON_FILE_EMPTY;
+    case FILE_END_UNKNOWN:
+    case FILE_END_SHORT:
+    case FILE_END_FINE: break;
+  }
+  return REASON_NONE;
 }
 
 bool HistoryNeedsRenaming(uint64_t currentSize, size_t lineLength) {

@@ -11,6 +11,7 @@
 #include "schedule/schedule.h"
 #include "scheduler/disk_space.h"
 #include "scheduler/naming.h"
+#include "scheduler/recording_file.h"
 #include "scheduler/tick.h"
 
 // What a line tells. New kinds go before HISTORY_EVENT_COUNT, with their text
@@ -38,6 +39,8 @@ enum HistoryEvent {
   HISTORY_DISK_FULL,           // ...and while recording almost none: probably cut
   HISTORY_WRONG_CODE_PAGE,     // the system's code page is not the program's (949)
   HISTORY_CHECKED_AHEAD,       // a window about to open will not record as it should (the reason)
+  HISTORY_FILE_NOT_GROWING,    // a minute's look found the recording's file missing or no bigger
+  HISTORY_RECORDING_CUT_SHORT, // at the end the file holds under half of the time recorded
   HISTORY_EVENT_COUNT
 };
 
@@ -65,6 +68,8 @@ enum HistoryReason {
   REASON_NOT_CHECKED,  // the window came and went between two looks at the clock
   REASON_NO_DRIVE,     // the drive (or share) of the file's folder is not there
   REASON_DISK_SHORT,   // the drive has less room than the window needs
+  REASON_FILE_MISSING,  // the window ended and its recording's file was not there...
+  REASON_FILE_EMPTY,    // ...or held nothing
   REASON_COUNT
 };
 
@@ -107,6 +112,33 @@ int FormatMissedNotice(char* text, size_t capacity, int count);
 // warning. HISTORY_NONE for any other verdict, with both texts empty.
 HistoryEvent FormatDiskNews(char* detail, size_t detailCapacity, char* warning, size_t warningCapacity,
                             DiskVerdict verdict, uint64_t needBytes, uint64_t freeBytes, const char* folder);
+
+// ---- The recording's file ----
+
+// A size in tenths of a megabyte (2^20 bytes, as the disk texts count), to
+// the nearest, but a file with anything in it never reads as empty: "57.3 MB".
+int FormatFileSize(char* text, size_t capacity, uint64_t bytes);
+// A length of sound: "1시간 2분 5초", "59분 40초", "40초".
+int FormatSoundLength(char* text, size_t capacity, uint32_t seconds);
+// The size and the length it holds at the entry's bitrate: "54.6 MB, 약
+// 59분 40초"; without MP3 parameters the length is said to be reckoned at
+// the assumed bitrate.
+int FormatFileFigures(char* text, size_t capacity, uint64_t bytes, const ScheduleEntry* entry);
+// The end line's detail: the reason, then the file's figures when it was
+// there ("녹음 시간 끝, 54.6 MB, 약 59분 40초").
+int FormatEndedDetail(char* detail, size_t capacity, HistoryReason reason, const FileReading& file,
+                      const ScheduleEntry* entry);
+// What a minute's look found: for a file that did not grow the event, the
+// line's detail (the file and its size, or that it is missing) and the
+// status line's warning; HISTORY_NONE for any other verdict, both texts empty.
+HistoryEvent FormatGrowthNews(char* detail, size_t detailCapacity, char* warning, size_t warningCapacity,
+                              GrowthVerdict verdict, const FileReading& file, const char* fileName);
+// A file cut short: the length it holds and the time it recorded, then the file.
+int FormatCutShortDetail(char* detail, size_t capacity, uint64_t bytes, const ScheduleEntry* entry,
+                         uint32_t recordedMs, const char* fileName);
+// Why a window whose file is missing or empty at its end counts as not
+// recorded; REASON_NONE for any other verdict.
+HistoryReason ReasonOfRecordingFile(FileEndVerdict verdict);
 
 // Whether a line of lineLength bytes makes a file of currentSize bytes pass
 // the limit, so the file must be renamed first. An empty file never is: a

@@ -188,8 +188,13 @@ bool NoteReason(ScheduleEntry* entry, HistoryReason reason) {
 
 void NoteWindowRecorded(ScheduleEntry* entry) { entry->run.windowRecorded = 1; }
 
+void NoteWindowNotRecorded(ScheduleEntry* entry, HistoryReason reason) {
+  entry->run.windowRecorded = 0;
+  NoteReason(entry, reason);
+}
+
 namespace {
-enum DiskNote { DISK_NOTE_CHECKED = 1, DISK_NOTE_SHORT = 2, DISK_NOTE_FULL = 4 };
+enum DiskNote { DISK_NOTE_CHECKED = 1, DISK_NOTE_SHORT = 2, DISK_NOTE_FULL = 4, DISK_NOTE_FILE_STILL = 8 };
 }  // namespace
 
 bool DiskCheckedThisWindow(const ScheduleEntry* entry) { return (entry->run.diskNotes & DISK_NOTE_CHECKED) != 0; }
@@ -208,6 +213,12 @@ bool NoteDiskVerdict(ScheduleEntry* entry, DiskVerdict verdict) {
   const uint8_t bit = verdict == DISK_SHORT ? DISK_NOTE_SHORT : verdict == DISK_FULL ? DISK_NOTE_FULL : 0;
   if (!bit || (entry->run.diskNotes & bit)) return false;
   entry->run.diskNotes |= bit;
+  return true;
+}
+
+bool NoteFileNotGrowing(ScheduleEntry* entry) {
+  if (entry->run.diskNotes & DISK_NOTE_FILE_STILL) return false;
+  entry->run.diskNotes |= DISK_NOTE_FILE_STILL;
   return true;
 }
 

@@ -64,6 +64,10 @@ void NoteWindowRecorded(ScheduleEntry* entry);
 // (a failed try and the window missed for it are one balloon). An event
 // without a reason has its caller's own once per window (the disk checks).
 bool NoteBallooned(ScheduleEntry* entry, HistoryReason reason);
+// What the recording left shows that the window was not recorded after all
+// (its file missing or empty at the end): when the window is over it is
+// missed for that reason, like a window that never started.
+void NoteWindowNotRecorded(ScheduleEntry* entry, HistoryReason reason);
 
 // ---- The drive of the window's recording ----
 
@@ -74,6 +78,9 @@ void NoteDiskChecked(ScheduleEntry* entry);
 // True when a check's verdict is to be told: the first time in the window
 // that it is short, and the first time that it is full.
 bool NoteDiskVerdict(ScheduleEntry* entry, DiskVerdict verdict);
+// True the first time in the window that its recording's file is found not
+// growing: that is told once, however often it stands still again.
+bool NoteFileNotGrowing(ScheduleEntry* entry);
 // Whether the entry's window is open (at the last reading) or opens within
 // PRE_ARM_LEAD_SECONDS: a warning about it stands that long.
 bool WindowOpenOrOpening(const ScheduleEntry* entry, const LocalTimeFields& now);

@@ -27,7 +27,7 @@ struct EntryRun {
   uint32_t reasonsTold;    // bit r: reason r was told for this window
   uint8_t notesAhead;      // the notes were taken for the window about to open...
   uint32_t notesAheadAtMs; // ...at this tick count
-  uint8_t diskNotes;       // its drive looked at, found short, found full (history/watch.h)
+  uint8_t diskNotes;       // its drive looked at, found short, found full; its file found still (history/watch.h)
   uint32_t reasonsBallooned;  // bit r: a balloon told reason r for this window
   // The check ahead of its next window (history/watch.h):
   int64_t aheadOpening;    // local seconds of the opening it was checked for (0: none)

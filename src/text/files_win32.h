@@ -18,3 +18,12 @@ int PathKind(const char* path);
 int DriveFreeBytes(const char* folder, uint64_t* freeBytes);
 // The query the program asks: DriveFreeBytes, unless a test put its own here.
 extern int (*freeSpaceQuery)(const char* folder, uint64_t* freeBytes);
+
+// The size of a file another program may be writing: 1 with *bytes, 0 when
+// there is no such file, -1 when the system cannot tell (a share out of
+// reach, no access). Asks the file itself rather than its folder, whose
+// record of the size can lag behind a file that is open for writing. One
+// look, no waiting.
+int FileSizeNow(const char* path, uint64_t* bytes);
+// The look the program makes: FileSizeNow, unless a test put its own here.
+extern int (*fileSizeQuery)(const char* path, uint64_t* bytes);

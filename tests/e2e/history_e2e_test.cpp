@@ -84,6 +84,13 @@ long LatenessMs(const std::string& line) {
   return std::strtol(line.c_str() + at + before.size(), nullptr, 10);
 }
 
+// The seconds of "약 N초" at the end of a line; -1 when it has none.
+long SecondsOfLength(const std::string& line) {
+  const std::string about = "\xBE\xE0 ";  // 약
+  size_t at = line.rfind(about);
+  return at == std::string::npos ? -1 : std::strtol(line.c_str() + at + about.size(), nullptr, 10);
+}
+
 // ============================================================================
 // The player started for a due window
 // ============================================================================
@@ -130,7 +137,10 @@ TEST(PlayerForWindow, StartedFromTheSettingsBeforeTheWindowWhichRecordsOnTime) {
     EXPECT_LT(lateness, 1000) << started[0];
     std::vector<std::string> stops = HistoryOf(dir, STR_HISTORY_RECORDING_STOPPED);
     ASSERT_EQ(stops.size(), 1u);
-    EXPECT_EQ(HistoryBody(stops[0]), STR_HISTORY_RECORDING_STOPPED "  " + window + "  " STR_REASON_WINDOW_ENDED);
+    // The file's size, and its length reckoned at 128 kbit/s: the window's, within a second or two.
+    const std::string ended = STR_HISTORY_RECORDING_STOPPED "  " + window + "  " STR_REASON_WINDOW_ENDED ", 0.1 MB, 128";
+    EXPECT_EQ(HistoryBody(stops[0]).compare(0, ended.size(), ended), 0) << stops[0];
+    EXPECT_LE(std::labs(SecondsOfLength(stops[0]) - (end - start)), 2) << stops[0];
     EXPECT_TRUE(HistoryOf(dir, STR_HISTORY_NOT_STARTED).empty()) << Joined(HistoryLines(dir));
     EXPECT_TRUE(HistoryOf(dir, STR_HISTORY_MISSED).empty()) << Joined(HistoryLines(dir));
     EXPECT_EQ(HistoryOf(dir, STR_HISTORY_PLUGIN_LOST).size(), 1u);
@@ -357,6 +367,43 @@ TEST(SmallDrive, ShortOfRoomIsToldBeforeTheWindowWhichStillRecordsWithAWarningWh
     EXPECT_EQ(HistoryOf(dir, STR_HISTORY_DISK_SHORT).size(), 1u);
   });
   DeleteFileA((root + "filler.bin").c_str());
+}
+
+// ============================================================================
+// The recording's own file
+// ============================================================================
+
+// A plug-in that creates its file and writes nothing into it, while it says
+// it records: the look with the disk check a minute after the start tells
+// it, with a warning in the status line, and the window ends as not recorded.
+TEST(RecordingFile, NothingWrittenIsToldWithinTheFirstMinutesAndTheWindowIsMissed) {
+  AvoidMidnight();
+  RunIsolated("writes-nothing", [](const PrivateDesktop& desktop) {
+    Standin standin;
+    ASSERT_TRUE(desktop.StartStandin(e2e::NewTempDir("writes-nothing-player"), {"--write-nothing"}, &standin));
+    std::string dir = e2e::NewTempDir("writes-nothing"), name = e2e::NewTempDir("writes-nothing-out") + "take.mp3";
+    int start = NowSeconds() + kLeadSeconds, end = start + 64;
+    Product product;
+    StartProduct(desktop, dir, &product, "[MP3Schedule]\r\n" + Line(0, start, end, name));
+    if (testing::Test::HasFatalFailure()) return;
+    ExpectStartedOnTime(standin, 1, start, name, "");
+    const std::string window = "  " + WindowTimes(start, end) + "  ";
+
+    ASSERT_TRUE(WaitForHistory(dir, STR_HISTORY_FILE_NOT_GROWING, 1, MsUntil(start, 62))) << Joined(HistoryLines(dir));
+    std::vector<std::string> still = HistoryOf(dir, STR_HISTORY_FILE_NOT_GROWING);
+    EXPECT_EQ(HistoryBody(still[0]), STR_HISTORY_FILE_NOT_GROWING + window + name + ", 0.0 MB");
+    EXPECT_LE(SecondsOfClock(still[0].substr(11, 8)), start + 62) << still[0];
+    EXPECT_TRUE(WaitForStatus(product.main, STR_HISTORY_FILE_NOT_GROWING ": 0.0 MB", 1000)) << Status(product.main);
+
+    ASSERT_TRUE(WaitForHistory(dir, STR_HISTORY_MISSED, 1, MsUntil(end, 3))) << Joined(HistoryLines(dir));
+    // 녹음 시간 끝, 0.0 MB, 128 kbit/s로 치면 약 0초; then missed: 녹음 파일이 비어 있음
+    EXPECT_EQ(HistoryBody(HistoryOf(dir, STR_HISTORY_RECORDING_STOPPED)[0]),
+              STR_HISTORY_RECORDING_STOPPED + window + STR_REASON_WINDOW_ENDED
+              ", 0.0 MB, 128 kbit/s\xB7\xCE \xC4\xA1\xB8\xE9 \xBE\xE0 0\xC3\xCA");
+    EXPECT_EQ(HistoryBody(HistoryOf(dir, STR_HISTORY_MISSED)[0]), STR_HISTORY_MISSED + window + STR_REASON_FILE_EMPTY);
+    EXPECT_EQ(HistoryOf(dir, STR_HISTORY_FILE_NOT_GROWING).size(), 1u);
+    EXPECT_TRUE(WaitForStatus(product.main, FoundStatus(standin.plugin), 2000)) << Status(product.main);
+  });
 }
 
 }  // namespace

@@ -438,6 +438,8 @@ TEST(RequestAhead, HandOverThatFailedCostsNeitherTheWindowNorAWord) {
               0u)
         << recorded[0];
     EXPECT_TRUE(HistoryOf(dir, STR_HISTORY_MISSED).empty()) << Joined(HistoryLines(dir));
+    // Recorded at its parameters' bitrate for as long as it ran: not cut short.
+    EXPECT_TRUE(HistoryOf(dir, STR_HISTORY_RECORDING_CUT_SHORT).empty()) << Joined(HistoryLines(dir));
   });
 }
 

@@ -396,6 +396,26 @@ TEST(Standin, ExitAfterRecordingIsCancelledByAStop) {
   EXPECT_TRUE(standin.process.running());
 }
 
+// A recording fills at its bitrate in whole frames; told to, it stops
+// writing after a while (or writes nothing: the scheduler's tests use that)
+// and reports that it records all the same.
+TEST(Standin, WritesAtTheBitrateAndStopsWritingWhileItStillRecords) {
+  std::string dir = e2e::NewTempDir("writing");
+  Standin standin;
+  ASSERT_TRUE(e2e::StartStandin(dir, {"--stop-writing-after", "1"}, &standin));
+  JournalEvent start, stopped;
+  ASSERT_NO_FATAL_FAILURE(RequestAndStart(standin, "192 44100 2", dir + "take.mp3", &start));
+  ASSERT_TRUE(e2e::WaitForJournalEvent(standin.journal, "write-stopped", 1, &stopped));
+  // A second at 192 kbit/s: 24 000 bytes, in 58 frames.
+  const std::string second = std::to_string(58 * kFrameSize);
+  EXPECT_EQ(second, stopped.Field("bytes"));
+  Sleep(2200);
+  EXPECT_TRUE(IsRecordingShown(standin.plugin));
+  ASSERT_TRUE(e2e::PostCommand(standin.plugin, kStop));
+  ASSERT_TRUE(e2e::WaitForJournalEvent(standin.journal, "stop", 1, &stopped));
+  EXPECT_EQ(second, stopped.Field("bytes"));
+}
+
 TEST(Standin, ForeignDialogStandsAboveOrBelowThePluginAsAsked) {
   for (const char* order : {"above", "below"}) {
     SCOPED_TRACE(order);

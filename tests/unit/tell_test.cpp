@@ -163,6 +163,9 @@ TEST(Balloons, OnlyProblemsBalloonAndAFailedTryWaitsForItsWindowToRecover) {
       {HISTORY_WAKE_SET, REASON_NONE, BALLOON_NEVER},
       {HISTORY_CHECKED_AHEAD, REASON_NO_DRIVE, BALLOON_AHEAD},
       {HISTORY_WRONG_CODE_PAGE, REASON_NONE, BALLOON_NEVER},
+      {HISTORY_FILE_NOT_GROWING, REASON_NONE, BALLOON_AT_ONCE},
+      {HISTORY_RECORDING_CUT_SHORT, REASON_NONE, BALLOON_AT_ONCE},
+      {HISTORY_MISSED, REASON_FILE_EMPTY, BALLOON_AT_ONCE},
   };
   for (const RuleCase& c : cases)
     EXPECT_EQ(BalloonWhenTold(c.kind, c.reason), c.when) << HistoryEventText(c.kind) << " / " << c.reason;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -154,6 +155,18 @@ int AskFakeDrive(const char* folder, uint64_t* freeBytes) {
   return drive.known;
 }
 
+// The recording's file, as the test has it: 1 there, 0 missing.
+struct FakeFile {
+  int found = 0;
+  uint64_t bytes = 0;
+  std::vector<std::string> asked;
+} file;
+int AskFakeFile(const char* path, uint64_t* bytes) {
+  file.asked.push_back(path);
+  *bytes = file.bytes;
+  return file.found;
+}
+
 // The main dialog with its timers stopped: the test hands the tick's parts
 // readings of its own, seconds from the opening of entry 0's window (an hour
 // at 192 kbit/s, every day, an hour from now).
@@ -162,6 +175,7 @@ class DiskDialog : public MainDialogTest {
   DiskDialog() : MainDialogTest("disk-dialog") {}
   void TearDown() override {
     freeSpaceQuery = DriveFreeBytes;
+    fileSizeQuery = FileSizeNow;
     MainDialogTest::TearDown();
   }
   static std::string Clock(int64_t seconds) { return e2e::product::Clock(static_cast<int>(seconds % 86400)); }
@@ -172,15 +186,20 @@ class DiskDialog : public MainDialogTest {
     reading.plugin = PLUGIN_IDLE;
     return reading;
   }
-  // A tick at the reading: the windows watched, then the drive as the tick looks at it.
+  // A tick at the reading: the windows watched, the entry's state as the
+  // action leaves it, what the history tells of it, then the drive and the
+  // file as the tick looks at them.
   void Tick(int64_t fromStart, TickAction action = TICK_NOTHING, bool handedOver = false) {
     TickOutcome outcome{};
     outcome.action = action;
-    outcome.entry = action == TICK_START ? entry_ : nullptr;
+    outcome.entry = action != TICK_NOTHING ? entry_ : nullptr;
     snprintf(outcome.fileName, sizeof outcome.fileName, "%s", file_.c_str());
     if (handedOver) outcome.handOver = HandOverNews{entry_, START_PROBLEM_NONE, REQUEST_DONE, ""};
     snprintf(outcome.handOver.fileName, sizeof outcome.handOver.fileName, "%s", file_.c_str());
     WatchWindows(At(fromStart));
+    if (action == TICK_CONFIRM || action == TICK_ADOPT) NoteRecording(entry_);
+    if (action == TICK_STOP) NoteStopped(entry_);
+    HistoryOfTick(At(fromStart), outcome);
     CheckDiskAfterTick(At(fromStart), outcome);
   }
   // The request handed over two seconds ahead, the start on the second, the recording confirmed.
@@ -361,6 +380,79 @@ TEST_F(BalloonDialog, MissedAtStartIsOneCountedBalloonAProblemOneBalloonAndWhatR
   NoteStopped(entry_);
   Watch(86400 + 3600, PLUGIN_IDLE);
   EXPECT_EQ(balloons.size(), 1u);
+}
+
+// ---- The recording's file, its size given by the test ----
+
+TEST_F(DiskDialog, FileLookedAtEachMinuteAndAtTheEndOneLineAWindowNothingForAnAdoptedRecording) {
+  using e2e::product::HistoryOf;
+  // An hour at 128 kbit/s (16 000 bytes a second) with MP3 parameters, every day, an hour from now.
+  start_ = LocalSecondsOf(LocalTimeNow()) + 3600;
+  file_ = dir_ + "rec\\take.mp3";
+  OpenWith(STR_KEY_AUTO_START_PLAYER "=0\r\n[MP3Schedule]\r\n0=" + Clock(start_) + " " + Clock(start_ + 3600) + " " +
+           file_ + "|4 1 -1 1\r\n");
+  if (HasFatalFailure()) return;
+  KillTimer(dialog_, TIMER_SECOND_TICK);
+  KillTimer(dialog_, TIMER_PLUGIN_SEARCH);
+  entry_ = scheduleList;
+  drive = FakeDrive{};
+  drive.known = 0;
+  freeSpaceQuery = AskFakeDrive;
+  file = FakeFile{};
+  fileSizeQuery = AskFakeFile;
+  const std::string plain = Status();
+  const std::string window = "  " + e2e::product::WindowTimes(start_ % 86400, (start_ + 3600) % 86400) + "  ";
+  auto bodies = [&](const char* event) {
+    std::vector<std::string> lines = HistoryOf(dir_, event);
+    for (std::string& line : lines) line = e2e::product::HistoryBody(line).substr(strlen(event) + window.size());
+    return lines;
+  };
+  auto recordDay = [&](int64_t opening) {
+    Tick(opening - 2, TICK_NOTHING, true);
+    Tick(opening, TICK_START);
+    Tick(opening + 1, TICK_CONFIRM);
+  };
+
+  // Today it grows, stands still for two minutes, grows again; at the end it
+  // holds under half of the hour. Looked at each minute from the start.
+  file.found = 1;
+  recordDay(0);
+  file.bytes = 16000 * 59;
+  for (int64_t t : {59, 60, 120, 180}) Tick(t);
+  EXPECT_EQ(file.asked, std::vector<std::string>(3, file_));
+  EXPECT_EQ(bodies(STR_HISTORY_FILE_NOT_GROWING), std::vector<std::string>{file_ + ", 0.9 MB"});
+  EXPECT_EQ(Status(), STR_HISTORY_FILE_NOT_GROWING ": 0.9 MB");
+  file.bytes = 16000 * 1000;
+  Tick(240);
+  EXPECT_EQ(Status(), plain);
+  Tick(3600, TICK_STOP);
+  Tick(3601);
+  // 녹음 시간 끝, 15.3 MB, 약 16분 40초; 파일에 약 16분 40초, 녹음한 시간 59분 59초 (from the report to the stop)
+  EXPECT_EQ(bodies(STR_HISTORY_RECORDING_STOPPED),
+            std::vector<std::string>{STR_REASON_WINDOW_ENDED ", 15.3 MB, \xBE\xE0 16\xBA\xD0 40\xC3\xCA"});
+  EXPECT_EQ(bodies(STR_HISTORY_RECORDING_CUT_SHORT),
+            std::vector<std::string>{"\xC6\xC4\xC0\xCF\xBF\xA1 \xBE\xE0 16\xBA\xD0 40\xC3\xCA, \xB3\xEC\xC0\xBD\xC7\xD1 "
+                                     "\xBD\xC3\xB0\xA3 59\xBA\xD0 59\xC3\xCA (" + file_ + ")"});
+
+  // Tomorrow no file comes: a line of this window's own, and it is missed for it.
+  file.found = 0;
+  recordDay(86400);
+  Tick(86400 + 60);
+  Tick(86400 + 3600, TICK_STOP);
+  Tick(86400 + 3601);
+  EXPECT_EQ(bodies(STR_HISTORY_FILE_NOT_GROWING).back(), file_ + ", " STR_HISTORY_NO_FILE);
+  EXPECT_EQ(bodies(STR_HISTORY_RECORDING_STOPPED).back(), STR_REASON_WINDOW_ENDED);
+  EXPECT_EQ(bodies(STR_HISTORY_MISSED), std::vector<std::string>{STR_REASON_FILE_MISSING});
+
+  // The day after, the user's own recording is adopted: no file is known, none is looked at.
+  const size_t looks = file.asked.size();
+  for (int64_t t : {0, 60, 120}) Tick(2 * 86400 + t, t == 0 ? TICK_ADOPT : TICK_NOTHING);
+  Tick(2 * 86400 + 3600, TICK_STOP);
+  Tick(2 * 86400 + 3601);
+  EXPECT_EQ(file.asked.size(), looks);
+  EXPECT_EQ(bodies(STR_HISTORY_RECORDING_STOPPED).back(), STR_REASON_WINDOW_ENDED);
+  EXPECT_EQ(bodies(STR_HISTORY_FILE_NOT_GROWING).size(), 2u);
+  EXPECT_EQ(bodies(STR_HISTORY_MISSED).size(), 1u);
 }
 
 }  // namespace

@@ -23,8 +23,10 @@
 // Recording: the requested file (or standin-<tick>.mp3 in the current folder
 // when no request came) is created with CreateFileA(GENERIC_WRITE,
 // FILE_SHARE_READ, CREATE_ALWAYS), so it is overwritten like a real recorder
-// would; the journal tells whether it existed. A 417-byte fake MP3 frame is
-// written at once and one more every second; the file stays open until stop.
+// would; the journal tells whether it existed. It fills at the bitrate the
+// recording has (the request's parameters, else 128 kbit/s) in 417-byte fake
+// MP3 frames: one at once, then every second as many as keep it at that
+// rate; the file stays open until stop.
 //
 // Command line (none at all, as when the scheduler launches it: a second
 // copy on the same desktop exits at once, and the journal goes to
@@ -42,6 +44,10 @@
 //   --exit-after-recording N   N seconds after a recording started: close the
 //                              file, journal "exit", ExitProcess(3); a stop
 //                              before that cancels it
+//   --write-nothing            a recording creates its file and writes nothing
+//                              into it, still reporting that it records
+//   --stop-writing-after N     a recording stops writing N seconds after it
+//                              started, still reporting that it records
 //   --foreign-dialog TEXT      also open a look-alike dialog without control 88
 //   --foreign-order above|below  where that dialog stands in the z-order
 //                              relative to the plug-in dialog. Default above:
@@ -87,6 +93,7 @@
 //                                there before; default: no request was pending
 //   start-failed error=N default=0|1 params=TEXT name=PATH
 //   start-ignored reason=recording
+//   write-stopped bytes=N        --stop-writing-after: nothing more is written
 //   stop bytes=N seconds=N name=PATH
 //   stop-ignored reason=idle
 //   command-unknown wParam=N lParam=0xH   any other WM_COMMAND to the plug-in
@@ -330,6 +337,12 @@ StandinOptions ParseOptions(const std::vector<std::string>& words) {
       result.delayMs = value;
     } else if (hasValue && word == "--quality-opens-after") {
       ReadNumber(words[++i], word, &result.qualityOpensAfter, &result);
+    } else if (word == "--write-nothing") {
+      result.writeNothing = true;
+    } else if (hasValue && word == "--stop-writing-after") {
+      unsigned long value = 0;
+      ReadNumber(words[++i], word, &value, &result);
+      result.stopWritingAfter = static_cast<long>(value);
     } else if (hasValue && word == "--exit-after-recording") {
       unsigned long value = 0;
       ReadNumber(words[++i], word, &value, &result);

@@ -1,6 +1,7 @@
 // The stand-in's recording plug-in: its dialog with state control 88, the
 // recording itself, the recording request and the quality dialog.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "standin.h"
@@ -33,6 +34,8 @@ const int EXIT_CODE_ABANDONED = 3;
 // One MPEG-1 Layer III frame at 128 kbit/s, 44.1 kHz: 417 bytes, header first.
 const size_t FRAME_SIZE = 417;
 const unsigned char FRAME_HEADER[4] = {0xFF, 0xFB, 0x90, 0x64};
+// Without parameters a recording goes at this rate, as the plug-in's own setting would.
+const unsigned long DEFAULT_KBPS = 128;
 
 struct Request {
   bool pending = false;
@@ -48,6 +51,8 @@ struct Recording {
   std::string name;
   ULONGLONG startTick = 0;
   unsigned long long bytes = 0;
+  unsigned long long bytesPerSecond = 0;
+  bool writing = false;
 };
 
 HWND pluginDialog;
@@ -114,12 +119,38 @@ void ShowState() {
 
 // ---- Recording ----
 
-void WriteFrame() {
+bool WriteFrame() {
   unsigned char frame[FRAME_SIZE] = {};
   memcpy(frame, FRAME_HEADER, sizeof FRAME_HEADER);
   DWORD written = 0;
-  if (WriteFile(recording.file, frame, sizeof frame, &written, nullptr)) {
-    recording.bytes += written;
+  if (!WriteFile(recording.file, frame, sizeof frame, &written, nullptr) || written == 0) return false;
+  recording.bytes += written;
+  return true;
+}
+
+// The kbit/s of a parameter text "bitrate rate channels"; none: the default.
+unsigned long BitrateOf(const std::string& params) {
+  unsigned long kbps = strtoul(params.c_str(), nullptr, 10);
+  return kbps > 0 ? kbps : DEFAULT_KBPS;
+}
+
+// Whole frames up to what the bitrate gives for the time recorded so far
+// (or up to the time writing stops, with --stop-writing-after).
+void WriteUpToNow() {
+  if (!recording.writing) return;
+  ULONGLONG elapsedMs = GetTickCount64() - recording.startTick;
+  bool stopsNow = false;
+  if (options.stopWritingAfter >= 0) {
+    const ULONGLONG lastMs = static_cast<ULONGLONG>(options.stopWritingAfter) * 1000;
+    stopsNow = elapsedMs >= lastMs;
+    if (stopsNow) elapsedMs = lastMs;
+  }
+  const unsigned long long due = recording.bytesPerSecond * elapsedMs / 1000;
+  while (recording.bytes < due && WriteFrame()) {
+  }
+  if (stopsNow) {
+    recording.writing = false;
+    Journal("write-stopped bytes=" + std::to_string(recording.bytes));
   }
 }
 
@@ -158,8 +189,11 @@ void StartRecording() {
   recording.name = name;
   recording.startTick = GetTickCount64();
   recording.bytes = 0;
+  recording.bytesPerSecond = BitrateOf(params) * 125;
+  recording.writing = !options.writeNothing;
   Journal(std::string("start existed=") + (existed ? "1" : "0") + fields);
-  WriteFrame();
+  if (recording.writing) WriteFrame();
+  WriteUpToNow();
   SetTimer(pluginDialog, TIMER_WRITE, WRITE_PERIOD_MS, nullptr);
   if (options.exitAfterRecording >= 0) {
     SetTimer(pluginDialog, TIMER_EXIT, static_cast<UINT>(options.exitAfterRecording) * 1000,
@@ -191,7 +225,7 @@ void StopRecording() {
 
 void OnWriteTimer() {
   if (!recording.active) return;
-  WriteFrame();
+  WriteUpToNow();
   ShowState();
 }
 

@@ -17,6 +17,8 @@ struct StandinOptions {
   bool qualityNeverCloses = false;  // --quality-never-closes
   DWORD delayMs = 0;                // --delay-ms N
   long exitAfterRecording = -1;     // --exit-after-recording N (seconds); -1: off
+  bool writeNothing = false;        // --write-nothing
+  long stopWritingAfter = -1;       // --stop-writing-after N (seconds); -1: off
   bool hasForeign = false;          // --foreign-dialog TEXT given
   std::string foreignTitle;
   bool foreignBelow = false;        // --foreign-order below (default: above)
