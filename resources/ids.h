@@ -33,6 +33,7 @@
 #define TIMER_PLUGIN_SEARCH 1
 #define TIMER_SECOND_TICK 2
 #define TIMER_HAND_OVER 3  /* one look shortly after a stop, between two ticks */
+#define TIMER_DRIVE_SEARCH 5  /* the next step of the player's drive search */
 
 // Schedule editor (IDD_EDITOR)
 #define IDC_ED_START_HOUR 100

@@ -34,9 +34,12 @@ enum {
 // Everything here lives for one run of the main dialog (HistoryAtStart sets it).
 struct HistoryState {
   HWND dialog;
-  // The status line: a warning about a window stands over a notice, a notice
-  // over the plain status; each is kept to come back when the one over it goes.
+  // The status line: a warning about a window stands over the drive search's
+  // progress, that over a notice, a notice over the plain status; each is
+  // kept to come back when the one over it goes.
   const ScheduleEntry* warningEntry;
+  bool searchShown;
+  char searchText[STATUS_CAPACITY];
   bool noticeShown;
   char noticeText[NOTICE_CAPACITY];
   char statusText[STATUS_CAPACITY];
@@ -58,17 +61,22 @@ HistoryState state;
 void ShowNotice(const char* text) {
   state.noticeShown = true;
   CopyText(state.noticeText, sizeof state.noticeText, text);
-  if (state.dialog && !state.warningEntry) SetDlgItemTextA(state.dialog, IDC_MAIN_STATUS, text);
+  if (state.dialog && !state.warningEntry && !state.searchShown) SetDlgItemTextA(state.dialog, IDC_MAIN_STATUS, text);
+}
+
+// What the line shows under a warning: the search, the notice or the plain status.
+const char* TextUnderWarning() {
+  if (state.searchShown) return state.searchText;
+  return state.noticeShown ? state.noticeText : state.statusText;
 }
 
 // The window the warning was about has ended (or its entry is gone): the
-// line shows the notice, if one still stands, else the plain status.
+// line shows what stands under it.
 void EndWarningWithItsWindow(const TickReading& reading) {
   const ScheduleEntry* entry = state.warningEntry;
   if (!entry || (ScheduleHasEntry(entry) && WindowOpenOrOpening(entry, reading.time))) return;
   state.warningEntry = nullptr;
-  if (state.dialog)
-    SetDlgItemTextA(state.dialog, IDC_MAIN_STATUS, state.noticeShown ? state.noticeText : state.statusText);
+  if (state.dialog) SetDlgItemTextA(state.dialog, IDC_MAIN_STATUS, TextUnderWarning());
 }
 
 // Every line goes through here: a history that cannot be written is told
@@ -287,7 +295,19 @@ void HistoryOfTick(const TickReading& reading, const TickOutcome& outcome) {
 
 void ShowStatus(HWND dialog, const char* text) {
   CopyText(state.statusText, sizeof state.statusText, text);
-  if (!state.noticeShown && !state.warningEntry) SetDlgItemTextA(dialog, IDC_MAIN_STATUS, text);
+  if (!state.noticeShown && !state.warningEntry && !state.searchShown) SetDlgItemTextA(dialog, IDC_MAIN_STATUS, text);
+}
+
+void ShowSearchProgress(HWND dialog, const char* text) {
+  state.searchShown = true;
+  CopyText(state.searchText, sizeof state.searchText, text);
+  if (!state.warningEntry) SetDlgItemTextA(dialog, IDC_MAIN_STATUS, text);
+}
+
+void EndSearchProgress(HWND dialog) {
+  if (!state.searchShown) return;
+  state.searchShown = false;
+  if (!state.warningEntry) SetDlgItemTextA(dialog, IDC_MAIN_STATUS, TextUnderWarning());
 }
 
 void ShowWindowWarning(const ScheduleEntry* entry, const char* text) {

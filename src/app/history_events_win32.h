@@ -46,8 +46,13 @@ void HistoryOfHandOver(const TickReading& reading, const HandOverNews& news);
 // written) stays in it until the user opens the history; meanwhile other
 // status texts are not shown.
 void ShowStatus(HWND dialog, const char* text);
+// The drive search's progress: it stands over the plain status and a notice
+// until EndSearchProgress, when the line shows what it would have shown
+// meanwhile; a warning stands over it.
+void ShowSearchProgress(HWND dialog, const char* text);
+void EndSearchProgress(HWND dialog);
 // A warning about the entry's window: it stands in the status line, over a
-// notice too, while that window is open or about to open; then the line
+// notice and the search too, while that window is open or about to open; then the line
 // shows what it would have shown meanwhile (the notice, if it still stands).
 void ShowWindowWarning(const ScheduleEntry* entry, const char* text);
 // One line of the history (the entry's window, the detail); a history that
