@@ -178,8 +178,9 @@ if(BENCH_SOURCES)
   target_link_options(bench_floor_dialog PRIVATE ${STATIC_LINK} ${SECURE_LINK} -s -Wl,--gc-sections)
   target_link_libraries(bench_floor_dialog PRIVATE user32 kernel32)
 
-  # In-process figures of the shell: drive search, schedule load and save.
-  add_executable(bench_shell EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/bench/shell_bench.cpp)
+  # In-process figures of the shell: drive search (in the program's own main
+  # dialog, hence its templates), schedule load and save.
+  add_executable(bench_shell EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/bench/shell_bench.cpp $<TARGET_OBJECTS:tavelund_resources>)
   target_include_directories(bench_shell PRIVATE ${CMAKE_SOURCE_DIR}/bench)
   target_compile_options(bench_shell PRIVATE ${TAVELUND_WARNINGS})
   target_link_options(bench_shell PRIVATE ${STATIC_LINK})
