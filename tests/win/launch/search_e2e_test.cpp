@@ -1,7 +1,6 @@
 // The drive search as the program runs it: Tavelund.exe and the stand-in on a
 // desktop of their own, in this prefix whose only fixed drives are the test
-// drives, with a tree on D: deep and wide enough that the search takes many
-// seconds.
+// drives, with a tree on D: big enough that the search takes many seconds.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -11,6 +10,7 @@
 #include <vector>
 
 #include "e2e/product_support.h"
+#include "recorder/launch_win32.h"
 #include "win/launch/launch_env.h"
 
 using namespace e2e::product;
@@ -46,9 +46,24 @@ class DriveSearchProcess : public ::testing::Test {
 
 TEST_F(DriveSearchProcess, WindowOpeningDuringTheSearchRecordsOnItsSecondAndTheWindowStaysAlive) {
   AvoidMidnight();
-  // 6^5 + ... + 6 = 9 330 folders on D:, searched first; the player on E:.
-  ASSERT_TRUE(launchenv::MakeFolders("D:\\tree\\"));
-  ASSERT_TRUE(launchenv::MakeTree("D:\\tree\\", 6, 5));
+  // Branches of 1 554 folders (6 wide, 4 deep) on D:, searched first, until
+  // walking them all takes 8 s here: long enough for a window to open and
+  // record in the middle of the search on a fast machine and a slow one
+  // alike, without a loaded one spending minutes making folders.
+  int branches = 0;
+  DWORD walkMs = 0;
+  for (; walkMs < 8000 && branches < 16; ++branches) {
+    const std::string branch = "D:\\tree\\b" + std::to_string(branches) + "\\";
+    ASSERT_TRUE(launchenv::MakeFolders(branch));
+    ASSERT_TRUE(launchenv::MakeTree(branch, 6, 4));
+    char area[MAX_PATH];
+    lstrcpynA(area, branch.c_str(), sizeof area);
+    const DWORD began = GetTickCount();
+    ASSERT_FALSE(FindFileInTree(area, STR_PLAYER_EXE));
+    walkMs += GetTickCount() - began;
+  }
+  RecordProperty("tree_folders", branches * 1554);
+  RecordProperty("tree_walk_ms", static_cast<int>(walkMs));
   ASSERT_TRUE(launchenv::PlaceFakePlayer("E:\\Player\\WINAMP.EXE"));
   const std::string dir = e2e::NewTempDir("drive-search");
   launchenv::UseStartLog(dir + "starts.log");
@@ -57,7 +72,8 @@ TEST_F(DriveSearchProcess, WindowOpeningDuringTheSearchRecordsOnItsSecondAndTheW
     Standin standin;
     ASSERT_TRUE(desktop.StartStandin(e2e::NewTempDir("drive-search-player"), {}, &standin));
     const std::string name = dir + "rec.mp3";
-    const int start = NowSeconds() + kLeadSeconds, end = start + 3;
+    // The plug-in is found on the product's first tick, a window being near.
+    const int start = NowSeconds() + 5, end = start + 3;
     Product product;
     // The stored path names no file: the start-up's launch searches the drives.
     StartProductWithSettings(desktop, dir, &product,
