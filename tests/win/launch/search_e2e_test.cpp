@@ -21,7 +21,6 @@ namespace {
 
 // One look at the main window from outside.
 struct Sample {
-  DWORD atMs;
   int second;
   std::string status, title;
   bool answered;
@@ -85,9 +84,8 @@ TEST_F(DriveSearchProcess, WindowOpeningDuringTheSearchRecordsOnItsSecondAndTheW
     std::vector<Sample> samples;
     const DWORD began = GetTickCount();
     do {
-      Sample sample{GetTickCount(), NowSeconds(), Status(product.main), e2e::WindowTextOf(product.main),
-                    Responds(product.main, 1000)};
-      samples.push_back(sample);
+      samples.push_back(
+          {NowSeconds(), Status(product.main), e2e::WindowTextOf(product.main), Responds(product.main, 1000)});
       Sleep(100);
     } while ((ShowsSearch(samples.back().status) || samples.size() < 20) && GetTickCount() - began < 120000);
 
