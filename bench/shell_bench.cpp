@@ -1,9 +1,14 @@
 // In-process benchmarks of the shell, each against a bare floor doing the
 // same platform calls without the product's code around them:
 //
-//   bench_shell search ROOT REPEATS OUTFILE
-//     FindFileInTree looking for a name that is nowhere under ROOT (so it
-//     visits every entry) against a bare recursive FindFirstFileA walker.
+//   bench_shell search ROOT REPEATS OUTFILE WORKDIR
+//     The drive search the way the program runs it: the main dialog, made
+//     in this process with settings in WORKDIR whose player is nowhere,
+//     searches the fixed drives (ROOT alone, in the benchmark's prefix) in
+//     steps between its messages, its tick running, until it tells that the
+//     player is nowhere. Against a bare recursive FindFirstFileA walker of
+//     ROOT, and, for reference, FindFileInTree called straight. The name
+//     looked for is nowhere under ROOT, so every entry is visited.
 //   bench_shell store WORKDIR REPEATS OUTFILE COUNT...
 //     LoadSchedules and SaveSchedules of COUNT entries against bare
 //     GetPrivateProfileStringA / WritePrivateProfileStringA loops over the
@@ -22,6 +27,7 @@
 #include <vector>
 
 #include "app/app_win32.h"
+#include "app/main_dialog_win32.h"
 #include "schedule/settings_win32.h"
 #include "bench_common.h"
 #include "recorder/launch_win32.h"
@@ -35,6 +41,32 @@ using bench::NowMs;
 using bench::Results;
 
 namespace {
+
+// ---- Files ----
+
+bool WriteWhole(const std::string& path, const std::string& bytes) {
+  FILE* file = fopen(path.c_str(), "wb");
+  if (file == nullptr) return false;
+  bool ok = fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  return fclose(file) == 0 && ok;
+}
+
+std::string ReadWhole(const std::string& path) {
+  std::string bytes;
+  FILE* file = fopen(path.c_str(), "rb");
+  if (file == nullptr) return bytes;
+  char buffer[65536];
+  size_t got;
+  while ((got = fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, got);
+  fclose(file);
+  return bytes;
+}
+
+long long FileBytes(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return -1;
+  return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
 
 // ---- Drive search ----
 
@@ -68,36 +100,87 @@ void Walk(char* path, size_t length, WalkCount* count) {
   FindClose(listing);
 }
 
-int RunSearch(const std::string& root, int repeats, const Results& out) {
+// ---- The search in steps, in the program's own main dialog ----
+
+// When the not-found message of the dialog's search appeared.
+double nowhereToldAtMs = 0;
+HWND searchingDialog = nullptr;
+HHOOK boxHook = nullptr;
+
+// The message that ends the search is answered as soon as it is shown, and
+// the dialog is closed after it.
+LRESULT CALLBACK AnswerNowhereMessage(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HCBT_ACTIVATE) {
+    HWND box = reinterpret_cast<HWND>(wParam);
+    char className[16] = "";
+    GetClassNameA(box, className, sizeof className);
+    if (strcmp(className, "#32770") == 0 && GetWindow(box, GW_OWNER) == searchingDialog && nowhereToldAtMs == 0) {
+      nowhereToldAtMs = NowMs();
+      PostMessageA(box, WM_COMMAND, IDOK, 0);
+      PostMessageA(searchingDialog, WM_CLOSE, 0, 0);
+    }
+  }
+  return CallNextHookEx(boxHook, code, wParam, lParam);
+}
+
+// Milliseconds from the dialog's creation until it tells that the player is
+// nowhere; -1 when the dialog could not be made or told something else.
+double SearchInSteps(const std::string& workDir, int run) {
+  std::string settings = workDir + Format("search-%d.INI", run);
+  WriteWhole(settings, "[Config]\r\nWINAMP.EXE=T:\\absent\\WINAMP.EXE\r\n" STR_KEY_AUTO_START_PLAYER "=0\r\n");
+  CopyText(settingsPath, sizeof settingsPath, settings.c_str());
+  nowhereToldAtMs = 0;
+  boxHook = SetWindowsHookExA(WH_CBT, AnswerNowhereMessage, nullptr, GetCurrentThreadId());
+  double start = NowMs();
+  searchingDialog = CreateMainDialog(app.instance);
+  if (searchingDialog == nullptr) return -1;
+  ShowWindow(searchingDialog, SW_SHOWNOACTIVATE);
+  RunMessageLoop(searchingDialog);
+  UnhookWindowsHookEx(boxHook);
+  return nowhereToldAtMs > 0 ? nowhereToldAtMs - start : -1;
+}
+
+int RunSearch(const std::string& root, int repeats, const std::string& workDir, const Results& out) {
   const char absent[] = "tavelund-bench-absent.exe";
   char path[MAX_PATH];
-  // One untimed walk first, so both sides meet a warm directory cache.
+  app.instance = GetModuleHandleA(nullptr);
+  RegisterMainClass(app.instance);
+  // One untimed walk first, so every side meets a warm directory cache.
   WalkCount count;
   CopyText(path, sizeof path, root.c_str());
   Walk(path, strlen(path), &count);
   out.Line(Format("search-files %lld", count.files));
   out.Line(Format("search-folders %lld", count.folders));
-  std::vector<double> floorMs, productMs;
+  std::vector<double> floorMs, productMs, stepsMs;
   int found = 0;
   for (int r = 0; r < repeats; ++r) {
-    // Alternate which side goes first.
-    for (int side = 0; side < 2; ++side) {
-      bool product = (side + r) % 2 == 1;
+    // Each side goes first in turn.
+    for (int turn = 0; turn < 3; ++turn) {
+      int side = (turn + r) % 3;
       CopyText(path, sizeof path, root.c_str());
       double start = NowMs();
-      if (product) {
-        found += FindFileInTree(path, absent) ? 1 : 0;
-        productMs.push_back(NowMs() - start);
-      } else {
+      if (side == 0) {
         WalkCount walked;
         Walk(path, strlen(path), &walked);
         floorMs.push_back(NowMs() - start);
         if (walked.files != count.files) out.Note("the tree changed during the run");
+      } else if (side == 1) {
+        found += FindFileInTree(path, absent) ? 1 : 0;
+        productMs.push_back(NowMs() - start);
+      } else {
+        double ms = SearchInSteps(workDir, r);
+        if (ms < 0) {
+          out.Note("the main dialog's search did not end with its message");
+          return 1;
+        }
+        stepsMs.push_back(ms);
       }
     }
-    out.Note(Format("search repeat %d: floor %.0f ms, product %.0f ms", r + 1, floorMs.back(), productMs.back()));
+    out.Note(Format("search repeat %d: floor %.0f ms, in steps %.0f ms, called straight %.0f ms", r + 1,
+                    floorMs.back(), stepsMs.back(), productMs.back()));
   }
   out.Line("search-floor-ms " + bench::Join(floorMs));
+  out.Line("search-steps-ms " + bench::Join(stepsMs));
   out.Line("search-product-ms " + bench::Join(productMs));
   out.Line(Format("search-product-found %d", found));
   return 0;
@@ -117,30 +200,6 @@ std::string ScheduleLine(int k) {
 const int kProductRuns = 3;
 
 const char kConfigSection[] = "[Config]\r\nWINAMP.EXE=C:\\Program Files\\Player\\WINAMP.EXE\r\n";
-
-bool WriteWhole(const std::string& path, const std::string& bytes) {
-  FILE* file = fopen(path.c_str(), "wb");
-  if (file == nullptr) return false;
-  bool ok = fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  return fclose(file) == 0 && ok;
-}
-
-std::string ReadWhole(const std::string& path) {
-  std::string bytes;
-  FILE* file = fopen(path.c_str(), "rb");
-  if (file == nullptr) return bytes;
-  char buffer[65536];
-  size_t got;
-  while ((got = fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, got);
-  fclose(file);
-  return bytes;
-}
-
-long long FileBytes(const std::string& path) {
-  WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return -1;
-  return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
 
 int RunStore(const std::string& workDir, int repeats, const std::vector<int>& counts, const Results& out) {
   for (int n : counts) {
@@ -264,7 +323,7 @@ int RunStore(const std::string& workDir, int repeats, const std::vector<int>& co
 
 int Usage() {
   fprintf(stderr,
-          "usage: bench_shell search ROOT REPEATS OUTFILE\n"
+          "usage: bench_shell search ROOT REPEATS OUTFILE WORKDIR\n"
           "       bench_shell store WORKDIR REPEATS OUTFILE COUNT...\n");
   return 2;
 }
@@ -277,7 +336,12 @@ int main(int argc, char** argv) {
   int repeats = atoi(argv[3]);
   if (repeats < 1) repeats = 1;
   Results out(argv[4]);
-  if (mode == "search") return RunSearch(argv[2], repeats, out);
+  if (mode == "search") {
+    if (argc < 6) return Usage();
+    std::string workDir = argv[5];
+    if (!workDir.empty() && workDir.back() != '\\') workDir += '\\';
+    return RunSearch(argv[2], repeats, workDir, out);
+  }
   if (mode == "store") {
     std::vector<int> counts;
     for (int i = 5; i < argc; ++i) counts.push_back(atoi(argv[i]));

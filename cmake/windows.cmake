@@ -130,7 +130,8 @@ endif()
 # The player-launch tests search every fixed drive: they run in a prefix of
 # their own whose only fixed drives are D: and E:, folders the tests fill
 # (scripts/launch-test-prefix.sh), one test at a time. fake_player is the
-# program they start.
+# program they start; Tavelund.exe and the stand-in run there too, for the
+# search as the program runs it.
 file(GLOB LAUNCH_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/launch/*.cpp)
 if(LAUNCH_TEST_SOURCES)
   add_executable(fake_player WIN32 ${CMAKE_SOURCE_DIR}/tests/win/fake_player/fake_player.cpp)
@@ -141,7 +142,11 @@ if(LAUNCH_TEST_SOURCES)
   target_compile_options(launch_tests PRIVATE ${TAVELUND_WARNINGS})
   target_link_options(launch_tests PRIVATE ${TEST_LINK})
   target_link_libraries(launch_tests PRIVATE test_support tavelund_shell gtest_main)
-  add_dependencies(launch_tests fake_player)
+  # The drive search is also run as a whole process, with the stand-in.
+  add_dependencies(launch_tests fake_player Tavelund)
+  if(TARGET standin-player)
+    add_dependencies(launch_tests standin-player)
+  endif()
   set_target_properties(launch_tests PROPERTIES CROSSCOMPILING_EMULATOR
     "${CMAKE_SOURCE_DIR}/scripts/launch-test-prefix.sh;${CMAKE_BINARY_DIR}/wineprefix-launch;${CMAKE_BINARY_DIR}/launch-drives")
   gtest_discover_tests(launch_tests DISCOVERY_MODE PRE_TEST TEST_PREFIX "launch." DISCOVERY_TIMEOUT 120
@@ -196,8 +201,9 @@ if(BENCH_SOURCES)
   target_link_options(bench_floor_dialog PRIVATE ${STATIC_LINK} ${SECURE_LINK} -s -Wl,--gc-sections)
   target_link_libraries(bench_floor_dialog PRIVATE user32 kernel32)
 
-  # In-process figures of the shell: drive search, schedule load and save.
-  add_executable(bench_shell EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/bench/shell_bench.cpp)
+  # In-process figures of the shell: drive search (in the program's own main
+  # dialog, hence its templates), schedule load and save.
+  add_executable(bench_shell EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/bench/shell_bench.cpp $<TARGET_OBJECTS:tavelund_resources>)
   target_include_directories(bench_shell PRIVATE ${CMAKE_SOURCE_DIR}/bench)
   target_compile_options(bench_shell PRIVATE ${TAVELUND_WARNINGS})
   target_link_options(bench_shell PRIVATE ${STATIC_LINK})

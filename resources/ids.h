@@ -43,6 +43,7 @@
 #define TIMER_SECOND_TICK 2
 #define TIMER_HAND_OVER 3  /* one look shortly after a stop, between two ticks */
 #define TIMER_TRAY_RETRY 4  /* the icon's add, tried again while the shell has no notification area */
+#define TIMER_DRIVE_SEARCH 5  /* the next step of the player's drive search */
 
 // Main dialog: messages it posts to itself (WM_APP, 0x8000, and above)
 #define MSG_MAIN_CODE_PAGE_NOTICE 0x8028  /* the code page message, once the window is on the screen */

@@ -15,7 +15,10 @@ for flag in DYNAMIC_BASE NX_COMPAT; do
   grep -q "$flag" <<<"$headers" || { echo "FAIL $exe lacks $flag"; status=1; }
 done
 size=$(stat -c %s "$exe")
-limit=$((96 * 1024))
+# 128 KiB: the notification area, the looks ahead and at the recording file,
+# the stepwise drive search and the request worker took it past 96 KiB; a
+# single libstdc++ string would add more than that alone.
+limit=$((128 * 1024))
 [ "$size" -le "$limit" ] || { echo "FAIL $exe is $size bytes, more than $limit"; status=1; }
 echo "$exe: $size bytes; imports: $dlls"
 exit $status

@@ -1,6 +1,7 @@
 #include "app/app_win32.h"
 
 #include "app/main_dialog_win32.h"
+#include "app/player_search_win32.h"
 #include "app/startup.h"
 #include "placement/placement_win32.h"
 #include "resources/ids.h"
@@ -14,17 +15,28 @@ const int kDialogWindowExtra = DLGWINDOWEXTRA;
 static_assert(SHOW_MINIMISED == SW_SHOWMINIMIZED && SHOW_MINIMISE == SW_MINIMIZE &&
                   SHOW_MINIMISED_NO_ACTIVE == SW_SHOWMINNOACTIVE && SHOW_FORCE_MINIMISE == SW_FORCEMINIMIZE,
               "the start's show commands are the platform's");
+}  // namespace
 
 int RunMessageLoop(HWND dialog) {
   MSG message;
-  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+  for (;;) {
+    // While the drive search runs, every moment that no message waits goes
+    // to it; the tick, painting and input are taken as soon as they come.
+    if (DriveSearchWantsIdleSteps()) {
+      if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        StepDriveSearchWhenIdle();
+        continue;
+      }
+      if (message.message == WM_QUIT) break;
+    } else if (GetMessageA(&message, nullptr, 0, 0) <= 0) {
+      break;
+    }
     if (IsDialogMessageA(dialog, &message)) continue;
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }
   return static_cast<int>(message.wParam);
 }
-}  // namespace
 
 void InitSettingsPath(const char* modulePath) {
   DeriveSettingsPath(settingsPath, sizeof settingsPath, modulePath);

@@ -30,6 +30,10 @@ void InitSettingsPath(const char* modulePath);
 // Registers the main dialog's private class (idempotent).
 int RegisterMainClass(HINSTANCE instance);
 
+// The message loop of the main dialog, until WM_QUIT; its exit code. A drive
+// search for the player takes its steps whenever no message waits.
+int RunMessageLoop(HWND dialog);
+
 // Main routine: single instance, atom, settings path, class, main dialog,
 // message loop. Returns the exit code.
 int TavelundMain(HINSTANCE instance, const char* commandTail, int showCommand);

@@ -50,10 +50,13 @@ struct HeldBalloon {
 // Everything here lives for one run of the main dialog (HistoryAtStart sets it).
 struct HistoryState {
   HWND dialog;
-  // The status line: a warning about a window stands over a notice, a notice
-  // over the plain status; each is kept to come back when the one over it goes.
+  // The status line: a warning about a window stands over the drive search's
+  // progress, that over a notice, a notice over the plain status; each is
+  // kept to come back when the one over it goes.
   const ScheduleEntry* warningEntry;
   HistoryEvent warningKind;  // the report it came with
+  bool searchShown;
+  char searchText[STATUS_CAPACITY];
   bool noticeShown;
   char noticeText[NOTICE_CAPACITY];
   char statusText[STATUS_CAPACITY];
@@ -161,7 +164,13 @@ void BalloonOf(const Report& report) {
 void ShowNotice(const char* text) {
   state.noticeShown = true;
   CopyText(state.noticeText, sizeof state.noticeText, text);
-  if (state.dialog && !state.warningEntry) SetDlgItemTextA(state.dialog, IDC_MAIN_STATUS, text);
+  if (state.dialog && !state.warningEntry && !state.searchShown) SetDlgItemTextA(state.dialog, IDC_MAIN_STATUS, text);
+}
+
+// What the line shows under a warning: the search, the notice or the plain status.
+const char* TextUnderWarning() {
+  if (state.searchShown) return state.searchText;
+  return state.noticeShown ? state.noticeText : state.statusText;
 }
 
 // A warning told ahead of its window stands until the window opens (or a
@@ -172,12 +181,10 @@ bool WarningStands(const ScheduleEntry* entry, const LocalTimeFields& now) {
   return state.warningKind == HISTORY_CHECKED_AHEAD ? AheadWarningStands(entry, now) : WindowOpenOrOpening(entry, now);
 }
 
-// The warning goes: the line shows the notice, if one still stands, else
-// the plain status.
+// The warning goes: the line shows what stands under it.
 void EndWarning() {
   state.warningEntry = nullptr;
-  if (state.dialog)
-    SetDlgItemTextA(state.dialog, IDC_MAIN_STATUS, state.noticeShown ? state.noticeText : state.statusText);
+  if (state.dialog) SetDlgItemTextA(state.dialog, IDC_MAIN_STATUS, TextUnderWarning());
 }
 
 // The time of the warning is over (or its entry is gone).
@@ -498,7 +505,19 @@ void TellOver(HistoryEvent kind, const ScheduleEntry* entry) {
 
 void ShowStatus(HWND dialog, const char* text) {
   CopyText(state.statusText, sizeof state.statusText, text);
-  if (!state.noticeShown && !state.warningEntry) SetDlgItemTextA(dialog, IDC_MAIN_STATUS, text);
+  if (!state.noticeShown && !state.warningEntry && !state.searchShown) SetDlgItemTextA(dialog, IDC_MAIN_STATUS, text);
+}
+
+void ShowSearchProgress(HWND dialog, const char* text) {
+  state.searchShown = true;
+  CopyText(state.searchText, sizeof state.searchText, text);
+  if (!state.warningEntry) SetDlgItemTextA(dialog, IDC_MAIN_STATUS, text);
+}
+
+void EndSearchProgress(HWND dialog) {
+  if (!state.searchShown) return;
+  state.searchShown = false;
+  if (!state.warningEntry) SetDlgItemTextA(dialog, IDC_MAIN_STATUS, TextUnderWarning());
 }
 
 void ShowHistory() {

@@ -87,5 +87,10 @@ const char* FileRecordedBy(const ScheduleEntry* entry);
 // a history that cannot be written) stays over it until the user opens the
 // history, and a window's warning over both.
 void ShowStatus(HWND dialog, const char* text);
+// The drive search's progress: it stands over the plain status and a notice
+// until EndSearchProgress, when the line shows what it would have shown
+// meanwhile; a window's warning stands over it.
+void ShowSearchProgress(HWND dialog, const char* text);
+void EndSearchProgress(HWND dialog);
 // Opens the history in the text viewer and takes the notice down.
 void ShowHistory();

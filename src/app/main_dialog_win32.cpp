@@ -7,6 +7,7 @@
 #include "app/disk_watch_win32.h"
 #include "app/history_events_win32.h"
 #include "app/main_view.h"
+#include "app/player_search_win32.h"
 #include "app/power.h"
 #include "app/power_win32.h"
 #include "app/tick_timer_win32.h"
@@ -153,28 +154,26 @@ bool SaveOrSay(HWND dialog) {
 
 void OnExit(HWND dialog) {
   if (app.scheduleDirty) {
+    // The search neither ends nor starts the player under the question.
+    HoldDriveSearch(dialog, true);
     int answer = ShowMessage(dialog, STR_ASK_SAVE, MB_YESNOCANCEL);
-    if (answer == IDCANCEL) return;
     // Closing now would lose the edits the save could not keep.
-    if (answer == IDYES && !SaveOrSay(dialog)) return;
+    if (answer == IDCANCEL || (answer == IDYES && !SaveOrSay(dialog))) {
+      HoldDriveSearch(dialog, false);
+      return;
+    }
   }
   DestroyWindow(dialog);
 }
 
+// The launch button is offered while no plug-in is known and no launch is under way.
+void OfferLaunch(HWND dialog) {
+  EnableControl(dialog, IDC_MAIN_LAUNCH, pluginWindow == nullptr && !PlayerLaunchUnderWay());
+}
+
 void OnLaunch(HWND dialog) {
-  char* path = static_cast<char*>(LocalAlloc(LMEM_FIXED, PATH_CAPACITY));
-  if (!path) return;
-  LocatePlayer(path);
-  bool started = false;
-  LaunchProgram(dialog, STR_PLAYER_EXE, 1, nullptr, &started);
-  if (started) {
-    // A player that was just started comes up within seconds: its plug-in
-    // is looked for every second meanwhile.
-    app.launch.launched = 1;
-    app.launch.atMs = GetTickCount();
-  }
-  NotePlayerLaunched();
-  LocalFree(path);
+  LaunchPlayer(dialog);
+  OfferLaunch(dialog);
 }
 
 void OnAdd(HWND dialog) {
@@ -237,12 +236,11 @@ void OnCommand(HWND dialog, WORD id, WORD code) {
 
 // ---- The plug-in connection ----
 
-// The start and stop buttons follow the plug-in's state; the launch button
-// is offered while no plug-in is known.
+// The start and stop buttons follow the plug-in's state.
 void ShowPluginState(HWND dialog, PluginState state) {
   EnableControl(dialog, IDC_MAIN_START, state == PLUGIN_IDLE);
   EnableControl(dialog, IDC_MAIN_STOP, state == PLUGIN_RECORDING);
-  EnableControl(dialog, IDC_MAIN_LAUNCH, pluginWindow == nullptr);
+  OfferLaunch(dialog);
 }
 
 // The status line tells whether the plug-in is known (unless a notice stands there).
@@ -460,6 +458,8 @@ void OnTimer(HWND dialog, UINT_PTR id) {
     OnSearchTimer(dialog);
   } else if (id == TIMER_HAND_OVER) {
     OnHandOverTimer(dialog);
+  } else if (id == TIMER_DRIVE_SEARCH) {
+    OnDriveSearchTimer(dialog);
   } else {
     OnSecondTick(dialog);
   }
@@ -487,6 +487,7 @@ BOOL OnInitDialog(HWND dialog) {
 }
 
 void OnDestroy() {
+  EndPlayerLaunch();
   ReleasePower();
   HistoryAtEnd();
   FreeAllSchedules();

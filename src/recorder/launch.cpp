@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "resources/strings.h"
+#include "schedule/schedule.h"
 #include "text/text.h"
 
 namespace {
@@ -14,6 +15,10 @@ namespace {
 void DropCutDoubleByte(char* text) {
   size_t length = strlen(text);
   text[WholeCharPrefix(text, length + 1, length)] = '\0';
+}
+
+const char* NextBackslash(const char* from, const char* end) {
+  return static_cast<const char*>(memchr(from, '\\', static_cast<size_t>(end - from)));
 }
 
 bool HoldsBlank(const char* text) { return strchr(text, ' ') != nullptr || strchr(text, '\t') != nullptr; }
@@ -94,4 +99,33 @@ int FormatNotFoundText(char* text, size_t capacity, const char* name) {
   int whole = FormatText(text, capacity, STR_NOT_FOUND_ANYWHERE, name);
   if (!whole && capacity > 0) DropCutDoubleByte(text);
   return whole;
+}
+
+int FormatSearchingFolderText(char* text, size_t capacity, const char* name, const char* folder, int dropped) {
+  if (text == nullptr || capacity == 0) return 0;
+  // The root is everything up to its first backslash; the folders follow it,
+  // each ended by a backslash. A backslash is never part of a double-byte
+  // character, so the bytes can be scanned for it.
+  const char* rootEnd = strchr(folder, '\\');
+  size_t rootLength = rootEnd ? static_cast<size_t>(rootEnd - folder) + 1 : strlen(folder);
+  size_t length = strlen(folder);
+  if (length > rootLength && folder[length - 1] == '\\') --length;
+  const char* end = folder + length;
+  const char* kept = folder + rootLength;
+  int left = 0;
+  for (; left < dropped; ++left) {
+    const char* next = NextBackslash(kept, end);
+    if (next == nullptr) break;  // the last folder always shows
+    kept = next + 1;
+  }
+  char shown[PATH_CAPACITY + sizeof STR_ELLIPSIS + 1];
+  CopyTextN(shown, sizeof shown, folder, rootLength);
+  if (left > 0) {
+    AppendText(shown, sizeof shown, STR_ELLIPSIS);
+    AppendText(shown, sizeof shown, "\\");
+  }
+  const size_t shownLength = strlen(shown);
+  CopyTextN(shown + shownLength, sizeof shown - shownLength, kept, static_cast<size_t>(end - kept));
+  if (!FormatText(text, capacity, STR_SEARCHING_FOLDER, name, shown)) DropCutDoubleByte(text);
+  return NextBackslash(kept, end) != nullptr ? 1 : 0;
 }

@@ -66,3 +66,10 @@ int SearchPatternFits(size_t directoryLength, const char* subdirectory, size_t c
 // double-byte character. Return 1 when the text fitted whole.
 int FormatSearchingDriveText(char* text, size_t capacity, char driveLetter, const char* name);
 int FormatNotFoundText(char* text, size_t capacity, const char* name);
+// The folder being searched: "'name'를 찾는 중: folder", the folder without
+// its trailing backslash and with its first `dropped` folders below the root
+// replaced by an ellipsis ("D:\\…\\c" for D:\a\b\c\ with two dropped), so that
+// a long path can be made to fit while its end, where the search is, shows.
+// Returns 1 when more than the last folder still shows, so one more could be
+// dropped; 0 when not (fewer folders than asked are then dropped).
+int FormatSearchingFolderText(char* text, size_t capacity, const char* name, const char* folder, int dropped);

@@ -3,6 +3,7 @@
 #include "recorder/launch_win32.h"
 
 #include "recorder/launch.h"
+#include "recorder/tree_walk_win32.h"
 #include "resources/ids.h"
 #include "resources/strings.h"
 #include "schedule/schedule.h"
@@ -11,72 +12,45 @@
 #include "text/text.h"
 #include "ui/ui_win32.h"
 
-namespace {
-
 // Room for the quoted path, a blank and arguments.
 enum { COMMAND_LINE_CAPACITY = 2 * PATH_CAPACITY };
 
-// LaunchProgram's working memory, taken in one piece and freed on every way out.
-struct LaunchWork {
-  char path[PATH_CAPACITY];  // the program's path; the status and message texts are composed here too
+// A launch's working memory, taken in one piece and freed on every way out.
+struct ProgramLaunch {
+  char name[PATH_CAPACITY];
+  char path[PATH_CAPACITY];  // the program's path; during the search, the folder being listed
   char driveRoots[PATH_CAPACITY];
-  char savedStatus[PATH_CAPACITY];
+  const char* nextRoot;  // the first root of driveRoots not yet looked at
+  char drive;            // the letter of the drive being searched
+  bool walking;
+  TreeWalk walk;
   char commandLine[COMMAND_LINE_CAPACITY];
 };
 
-// Looks for name in the directory whose path (ending in a backslash) takes the
-// first directoryLength bytes of path, and below it, depth-first in listing
-// order. On success path holds the file's full path; otherwise it is cut back
-// to the directory. Every listing opened here is closed before returning.
-bool SearchDirectory(char* path, size_t directoryLength, const char* name) {
-  path[directoryLength] = '\0';
-  AppendText(path, PATH_CAPACITY, "*.*");  // the caller made sure it fits
-  WIN32_FIND_DATAA entry;
-  HANDLE listing = FindFirstFileA(path, &entry);
-  path[directoryLength] = '\0';
-  if (listing == INVALID_HANDLE_VALUE) return false;
-  bool found = false;
-  do {
-    const char* entryName = entry.cFileName;
-    if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      if (lstrcmpA(entryName, ".") == 0 || lstrcmpA(entryName, "..") == 0) continue;
-      // A directory too deep for the area is left out rather than written past it.
-      if (!SearchPatternFits(directoryLength, entryName, PATH_CAPACITY)) continue;
-      AppendText(path, PATH_CAPACITY, entryName);
-      AppendText(path, PATH_CAPACITY, "\\");
-      found = SearchDirectory(path, static_cast<size_t>(lstrlenA(path)), name);
-      if (!found) path[directoryLength] = '\0';
-    } else if (lstrcmpiA(entryName, name) == 0) {
-      // The name as the disk spells it, not as asked for.
-      found = AppendText(path, PATH_CAPACITY, entryName) != 0;
-      if (!found) path[directoryLength] = '\0';
-    }
-  } while (!found && FindNextFileA(listing, &entry));
-  FindClose(listing);
-  return found;
+namespace {
+
+// Moves the search to the next fixed drive, in the order the system lists
+// them; NOWHERE when none is left.
+LaunchProgress SearchNextDrive(ProgramLaunch* launch) {
+  const char* root = launch->nextRoot;
+  for (; root[0] != '\0'; root = NthString(root, 1)) {
+    if (GetDriveTypeA(root) != DRIVE_FIXED) continue;
+    launch->nextRoot = NthString(root, 1);
+    launch->drive = root[0];
+    CopyText(launch->path, sizeof launch->path, root);
+    // A root that cannot be listed was still searched: its drive is shown all the same.
+    launch->walking = BeginTreeWalk(&launch->walk, launch->path, launch->name) == TREE_WALK_GOING;
+    return LAUNCH_ON_NEXT_DRIVE;
+  }
+  launch->nextRoot = root;
+  return LAUNCH_NOWHERE;
 }
 
 void SetStatus(HWND owner, const char* text) {
   SetDlgItemTextA(owner, IDC_MAIN_STATUS, text);
-  // The search blocks the message loop: paint the progress now or never.
+  // Nothing else runs until the launch is over: paint the progress now or never.
   HWND status = GetDlgItem(owner, IDC_MAIN_STATUS);
   if (status) UpdateWindow(status);
-}
-
-// Searches the fixed drives in the order the system lists them, showing each
-// drive in the status line. On success work->path holds the file's path.
-bool SearchFixedDrives(HWND owner, const char* name, LaunchWork* work) {
-  DWORD listed = GetLogicalDriveStringsA(sizeof work->driveRoots, work->driveRoots);
-  // A length beyond the area means the list did not fit and was not written.
-  if (listed == 0 || listed >= sizeof work->driveRoots) return false;
-  for (const char* root = work->driveRoots; root[0] != '\0'; root = NthString(root, 1)) {
-    if (GetDriveTypeA(root) != DRIVE_FIXED) continue;
-    FormatSearchingDriveText(work->path, sizeof work->path, root[0], name);
-    SetStatus(owner, work->path);
-    CopyText(work->path, sizeof work->path, root);
-    if (FindFileInTree(work->path, name)) return true;
-  }
-  return false;
 }
 
 // The path stored under the program's name, or the bare name (then it is
@@ -144,32 +118,86 @@ void LocatePlayer(char* path) {
   }
 }
 
+ProgramLaunch* BeginProgramLaunch(const char* name, LaunchProgress* progress) {
+  ProgramLaunch* launch = static_cast<ProgramLaunch*>(LocalAlloc(LMEM_FIXED, sizeof(ProgramLaunch)));
+  if (!launch) return nullptr;
+  CopyText(launch->name, sizeof launch->name, name);
+  launch->walking = false;
+  launch->drive = '\0';
+  launch->driveRoots[0] = '\0';
+  launch->nextRoot = launch->driveRoots;
+  ReadStoredPath(launch->name, launch->path);
+  if (FileExists(launch->path)) {
+    *progress = LAUNCH_FOUND;
+    return launch;
+  }
+  DWORD listed = GetLogicalDriveStringsA(sizeof launch->driveRoots, launch->driveRoots);
+  // A length beyond the area means the list did not fit and was not written.
+  if (listed == 0 || listed >= sizeof launch->driveRoots) launch->driveRoots[0] = '\0';
+  *progress = SearchNextDrive(launch);
+  return launch;
+}
+
+LaunchProgress StepProgramLaunch(ProgramLaunch* launch, DWORD sliceMs) {
+  if (!launch->walking) return SearchNextDrive(launch);
+  TreeWalkState state = StepTreeWalk(&launch->walk, sliceMs);
+  if (state == TREE_WALK_GOING) return LAUNCH_SEARCHING;
+  launch->walking = false;
+  if (state == TREE_WALK_DONE) return SearchNextDrive(launch);
+  // Stored at once, so the next launch finds it without a search.
+  WriteSetting(STR_SECTION_CONFIG, launch->name, launch->path);
+  return LAUNCH_FOUND;
+}
+
+char LaunchSearchDrive(const ProgramLaunch* launch) { return launch->drive; }
+
+const char* LaunchSearchFolder(const ProgramLaunch* launch) { return launch->path; }
+
+bool StartFoundProgram(ProgramLaunch* launch, const char* arguments, bool* started) {
+  if (started) *started = false;
+  LaunchResult launched = StartWithArguments(launch->path, arguments, launch->commandLine);
+  if (launched == LAUNCH_STARTED && started) *started = true;
+  // A program the system would not start still counts as handed over.
+  return launched != LAUNCH_LINE_TOO_LONG;
+}
+
+void EndProgramLaunch(ProgramLaunch* launch) {
+  if (!launch) return;
+  if (launch->walking) EndTreeWalk(&launch->walk);
+  LocalFree(launch);
+}
+
+void ReportProgramNowhere(HWND owner, const char* name) {
+  char text[PATH_CAPACITY];
+  FormatNotFoundText(text, sizeof text, name);
+  ShowMessage(owner, text, MB_OK);
+}
+
 bool LaunchProgram(HWND owner, const char* name, BYTE reportMissing, const char* arguments, bool* started) {
   if (started) *started = false;
-  LaunchWork* work = static_cast<LaunchWork*>(LocalAlloc(LMEM_FIXED, sizeof(LaunchWork)));
-  if (!work) return false;
-  work->savedStatus[0] = '\0';
-  GetDlgItemTextA(owner, IDC_MAIN_STATUS, work->savedStatus, sizeof work->savedStatus);
-  ReadStoredPath(name, work->path);
+  LaunchProgress progress;
+  ProgramLaunch* launch = BeginProgramLaunch(name, &progress);
+  if (!launch) return false;
+  char savedStatus[PATH_CAPACITY] = "";
+  GetDlgItemTextA(owner, IDC_MAIN_STATUS, savedStatus, sizeof savedStatus);
+  for (;;) {
+    if (progress == LAUNCH_ON_NEXT_DRIVE) {
+      char text[PATH_CAPACITY];
+      FormatSearchingDriveText(text, sizeof text, LaunchSearchDrive(launch), name);
+      SetStatus(owner, text);
+    } else if (progress != LAUNCH_SEARCHING) {
+      break;
+    }
+    progress = StepProgramLaunch(launch, INFINITE);
+  }
   bool handedOver = false;
-  if (FileExists(work->path)) {
-    handedOver = true;
-  } else if (SearchFixedDrives(owner, name, work)) {
-    WriteSetting(STR_SECTION_CONFIG, name, work->path);
-    handedOver = true;
+  if (progress == LAUNCH_FOUND) {
+    handedOver = StartFoundProgram(launch, arguments, started);
   } else if (reportMissing) {
-    FormatNotFoundText(work->path, sizeof work->path, name);
-    ShowMessage(owner, work->path, MB_OK);
+    ReportProgramNowhere(owner, name);
   }
-  // A program the system would not start still counts as handed over;
-  // *started tells whether a process really began.
-  if (handedOver) {
-    LaunchResult launched = StartWithArguments(work->path, arguments, work->commandLine);
-    handedOver = launched != LAUNCH_LINE_TOO_LONG;
-    if (launched == LAUNCH_STARTED && started) *started = true;
-  }
-  SetDlgItemTextA(owner, IDC_MAIN_STATUS, work->savedStatus);
-  LocalFree(work);
+  SetDlgItemTextA(owner, IDC_MAIN_STATUS, savedStatus);
+  EndProgramLaunch(launch);
   return handedOver;
 }
 
@@ -181,9 +209,12 @@ LaunchResult LaunchStoredProgram(const char* name, const char* arguments, char* 
 }
 
 bool FindFileInTree(char* path, const char* name) {
-  size_t directoryLength = static_cast<size_t>(FileNamePart(path) - path);
-  if (!SearchPatternFits(directoryLength, "", PATH_CAPACITY)) return false;
-  return SearchDirectory(path, directoryLength, name);
+  TreeWalk* walk = static_cast<TreeWalk*>(LocalAlloc(LMEM_FIXED, sizeof(TreeWalk)));
+  if (!walk) return false;
+  TreeWalkState state = BeginTreeWalk(walk, path, name);
+  if (state == TREE_WALK_GOING) state = StepTreeWalk(walk, INFINITE);
+  LocalFree(walk);
+  return state == TREE_WALK_FOUND;
 }
 
 bool ReadRegistryValue(HKEY root, const char* keyPath, const char* valueName, char* area, DWORD size) {

@@ -6,7 +6,8 @@
 // file exists there. path is a 260-byte area that receives the candidate.
 void LocatePlayer(char* path);
 // Starts the program named in [Config] (searching the fixed drives when the
-// stored path names no file). Returns true once the program was handed to the
+// stored path names no file), the whole launch in one call: nothing else runs
+// meanwhile. Returns true once the program was handed to the
 // system; false when no memory was left, the program was found nowhere
 // (reportMissing nonzero: the user was told so) or its command line with the
 // arguments would not fit. A program that the system then fails to start
@@ -14,6 +15,33 @@ void LocatePlayer(char* path);
 // asked for, tells whether a process really began.
 bool LaunchProgram(HWND owner, const char* name, BYTE reportMissing, const char* arguments,
                    bool* started = nullptr);
+
+// ---- The same launch in steps, for a caller that goes on with its messages ----
+
+struct ProgramLaunch;
+enum LaunchProgress {
+  LAUNCH_SEARCHING,      // the drive search goes on
+  LAUNCH_ON_NEXT_DRIVE,  // the search has come to the next fixed drive (LaunchSearchDrive)
+  LAUNCH_FOUND,          // the program's path is known: stored already, or found and now stored
+  LAUNCH_NOWHERE,        // no fixed drive holds it; the settings are unchanged
+};
+// Reads the path stored under the program's name: when it names a file the
+// launch is FOUND at once; otherwise the drive search begins. Null when no
+// memory was left (nothing else happened then).
+ProgramLaunch* BeginProgramLaunch(const char* name, LaunchProgress* progress);
+// Searches on for about sliceMs milliseconds (INFINITE: to the end of the
+// drive). A found path is written to [Config] before FOUND is returned.
+LaunchProgress StepProgramLaunch(ProgramLaunch* launch, DWORD sliceMs);
+// Where the search is: the drive letter as listed, and the folder being
+// listed (the drive root before its listing is open).
+char LaunchSearchDrive(const ProgramLaunch* launch);
+const char* LaunchSearchFolder(const ProgramLaunch* launch);
+// Starts a FOUND program with the arguments; the result as LaunchProgram's.
+bool StartFoundProgram(ProgramLaunch* launch, const char* arguments, bool* started);
+// Frees the launch; a search still going is given up, every listing closed.
+void EndProgramLaunch(ProgramLaunch* launch);
+// The message of a program found on no fixed drive.
+void ReportProgramNowhere(HWND owner, const char* name);
 
 enum LaunchResult {
   LAUNCH_STARTED = 0,

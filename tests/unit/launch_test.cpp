@@ -243,4 +243,42 @@ TEST(SearchTexts, LongNamesAreCutInsideTheAreaOnCharacterBoundaries) {
   EXPECT_EQ(progress.Text(__LINE__).size(), 259u);
 }
 
+// Where the search is: the folder without its trailing backslash, its first
+// folders below the root dropped for an ellipsis, the last one always kept.
+TEST(SearchTexts, FolderTextDropsLeadingFoldersAndKeepsTheLast) {
+  // 'WINAMP.EXE'를 찾는 중: , and …
+  const std::string lead = "'WINAMP.EXE'\xB8\xA6 \xC3\xA3\xB4\xC2 \xC1\xDF: ";
+  const std::string dots = "\xA1\xA6";
+  struct Case {
+    const char* folder;
+    int dropped;
+    std::string shown;
+    int more;
+  };
+  const Case cases[] = {
+      {"D:\\", 0, "D:\\", 0},
+      {"D:\\Music\\", 0, "D:\\Music", 0},
+      {"D:\\Music\\", 3, "D:\\Music", 0},
+      {"D:\\a\\b\\c\\", 0, "D:\\a\\b\\c", 1},
+      {"D:\\a\\b\\c\\", 1, "D:\\" + dots + "\\b\\c", 1},
+      {"D:\\a\\b\\c\\", 2, "D:\\" + dots + "\\c", 0},
+      {"D:\\a\\b\\c\\", 9, "D:\\" + dots + "\\c", 0},
+      // A name of double-byte characters whose second bytes are letters.
+      {"E:\\\xB0\xA1\xB3\xAA\\\xC7\x41\\", 1, "E:\\" + dots + "\\\xC7\x41", 0},
+  };
+  for (const Case& c : cases) {
+    Guarded text(260);
+    EXPECT_EQ(FormatSearchingFolderText(text.data(), 260, "WINAMP.EXE", c.folder, c.dropped), c.more)
+        << c.folder << " " << c.dropped;
+    EXPECT_EQ(text.Text(__LINE__), lead + c.shown) << c.folder << " " << c.dropped;
+  }
+  // Cut to its area on a character boundary.
+  const std::string whole = lead + "D:\\Music";
+  for (size_t capacity = 1; capacity <= whole.size() + 1; ++capacity) {
+    Guarded text(capacity);
+    FormatSearchingFolderText(text.data(), capacity, "WINAMP.EXE", "D:\\Music\\", 0);
+    EXPECT_EQ(text.Text(__LINE__), PrefixOnBoundary(whole, capacity - 1)) << capacity;
+  }
+}
+
 }  // namespace

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "recorder/launch_win32.h"
+#include "recorder/tree_walk_win32.h"
 #include "win/launch/launch_env.h"
 
 using namespace launchenv;
@@ -123,6 +124,44 @@ TEST_F(TreeSearch, PathsLongerThanTheAreaAreSkippedNeverWrittenPastIt) {
   PathArea full(("D:\\" + std::string(254, 'N') + "\\").c_str());
   EXPECT_FALSE(FindFileInTree(full.data(), "WINAMP.EXE"));
   EXPECT_TRUE(full.GuardIntact());
+}
+
+TEST_F(TreeSearch, StepsOfAnyLengthFindWhatOneCallFindsAndAWalkGivenUpClosesItsListings) {
+  ASSERT_TRUE(MakeTree("D:\\", 3, 3));
+  ASSERT_TRUE(PlaceEmptyFile("D:\\f2\\f0\\f1\\winamp.exe"));
+  ASSERT_TRUE(PlaceEmptyFile("D:\\f2\\f1\\WINAMP.EXE"));
+  PathArea whole("D:\\");
+  ASSERT_TRUE(FindFileInTree(whole.data(), "WINAMP.EXE"));
+  ASSERT_EQ(whole.Text(), "D:\\f2\\f0\\f1\\winamp.exe");
+
+  ListingWatch watch;
+  ASSERT_TRUE(watch.active());
+  // A slice of 0 ms ends each step at its first look at the clock.
+  for (const char* name : {"WINAMP.EXE", "absent.exe"}) {
+    PathArea area("D:\\");
+    TreeWalk walk;
+    int steps = 0;
+    TreeWalkState state = BeginTreeWalk(&walk, area.data(), name);
+    while (state == TREE_WALK_GOING) {
+      state = StepTreeWalk(&walk, 0);
+      ++steps;
+    }
+    EXPECT_GT(steps, 2) << name;
+    EXPECT_EQ(state, name[0] == 'W' ? TREE_WALK_FOUND : TREE_WALK_DONE) << name;
+    EXPECT_EQ(area.Text(), name[0] == 'W' ? whole.Text() : "D:\\") << name;
+    EXPECT_EQ(watch.stillOpen(), 0) << name;
+  }
+
+  // Given up three levels down: every level's listing is closed.
+  PathArea area("D:\\");
+  TreeWalk walk;
+  ASSERT_EQ(BeginTreeWalk(&walk, area.data(), "absent.exe"), TREE_WALK_GOING);
+  ASSERT_EQ(StepTreeWalk(&walk, 0), TREE_WALK_GOING);
+  EXPECT_EQ(walk.depth, 4);
+  EXPECT_EQ(watch.stillOpen(), 4);
+  EndTreeWalk(&walk);
+  EXPECT_EQ(watch.stillOpen(), 0);
+  EXPECT_TRUE(area.GuardIntact());
 }
 
 // ---- The registry read ----

@@ -88,6 +88,14 @@ bool MakeFolders(const std::string& folder) {
   return true;
 }
 
+bool MakeTree(const std::string& folder, int width, int depth) {
+  for (int i = 0; depth > 0 && i < width; ++i) {
+    std::string sub = folder + "f" + std::to_string(i) + "\\";
+    if (!CreateDirectoryA(sub.c_str(), nullptr) || !MakeTree(sub, width, depth - 1)) return false;
+  }
+  return true;
+}
+
 bool PlaceFakePlayer(const std::string& path) {
   if (!MakeFolders(path.substr(0, path.rfind('\\') + 1))) return false;
   std::string source = winsupport::ExeDirectory() + "fake_player.exe";

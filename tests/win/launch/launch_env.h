@@ -23,6 +23,9 @@ std::vector<std::string> FixedDrives();
 void ClearTestTrees();
 // Creates the folders of path (a full path; may exceed MAX_PATH).
 bool MakeFolders(const std::string& folder);
+// Folders of `width` subfolders each, `depth` levels below folder (which must
+// exist): width + width^2 + ... + width^depth folders, none with a file.
+bool MakeTree(const std::string& folder, int width, int depth);
 // Copies the fake player to path, creating its folders.
 bool PlaceFakePlayer(const std::string& path);
 // An empty file at path, creating its folders.

@@ -8,10 +8,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "app/app_win32.h"
+#include "app/history_events_win32.h"
 #include "app/main_dialog_win32.h"
 #include "resources/ids.h"
 #include "resources/strings.h"
@@ -379,6 +382,84 @@ TEST_F(PlayerLaunch, MainWindowStartsThePlayerAtStartUpAndFromItsButton) {
   while (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
   }
   FreeAllSchedules();
+}
+
+// ---- The main window's search, in steps between its messages ----
+
+// Pumps messages until done() holds or timeoutMs passed; whether it held.
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+  for (DWORD began = GetTickCount(); !done(); PumpFor(20))
+    if (GetTickCount() - began > timeoutMs) return false;
+  return true;
+}
+
+class MainWindowSearch : public PlayerLaunch {
+ protected:
+  void SetUp() override {
+    PlayerLaunch::SetUp();
+    if (HasFatalFailure()) return;
+    // 5^4 + ... + 5 = 780 folders on D:, searched first.
+    ASSERT_TRUE(MakeTree("D:\\", 5, 4));
+    SeedPlayerPath("D:\\Vanished\\WINAMP.EXE\r\n" STR_KEY_AUTO_START_PLAYER "=0");
+    FreeAllSchedules();
+  }
+  void TearDown() override {
+    if (main_ && IsWindow(main_)) DestroyWindow(main_);
+    // The main window ends the message loop when destroyed; this one goes on.
+    MSG quit;
+    while (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+    FreeAllSchedules();
+    PlayerLaunch::TearDown();
+  }
+  // The main window, its start-up's launch searching the drives.
+  void OpenSearching() {
+    main_ = CreateMainDialog(app.instance);
+    ASSERT_NE(main_, nullptr);
+    ASSERT_TRUE(PumpUntil([&] { return Status() == kSearchingD; }, 5000)) << Status();
+  }
+  std::string Status() const { return ItemText(main_, IDC_MAIN_STATUS); }
+  HWND main_ = nullptr;
+};
+
+TEST_F(MainWindowSearch, SecondLaunchWhileSearchingStartsNoOtherAndOtherStatusTextsWaitUnderIt) {
+  ASSERT_TRUE(PlaceFakePlayer("E:\\Player\\WINAMP.EXE"));
+  ListingWatch watch;
+  ASSERT_TRUE(watch.active());
+  OpenSearching();
+  if (HasFatalFailure()) return;
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(main_, IDC_MAIN_LAUNCH)));
+  SendMessageA(main_, WM_COMMAND, IDC_MAIN_LAUNCH, 0);
+  // A status text that comes meanwhile waits under the search's.
+  ShowStatus(main_, "plain");
+  EXPECT_TRUE(Status() == kSearchingD || Status().rfind("'WINAMP.EXE'", 0) == 0) << Status();
+  EXPECT_EQ(ReadIni("Config", "WINAMP.EXE"), "D:\\Vanished\\WINAMP.EXE");
+
+  ASSERT_EQ(WaitForStarts(log_, 1, 60000).size(), 1u);
+  EXPECT_EQ(ReadIni("Config", "WINAMP.EXE"), "E:\\Player\\WINAMP.EXE");
+  EXPECT_EQ(std::count(watch.patterns().begin(), watch.patterns().end(), "D:\\*.*"), 1) << "searched twice";
+  EXPECT_EQ(watch.stillOpen(), 0);
+  // The line shows what came meanwhile (the tick may have put its own text since).
+  EXPECT_TRUE(Status() == "plain" || Status() == STR_STATUS_SEARCHING) << Status();
+  EXPECT_TRUE(PumpUntil([&] { return IsWindowEnabled(GetDlgItem(main_, IDC_MAIN_LAUNCH)) != FALSE; }, 2500));
+}
+
+TEST_F(MainWindowSearch, ExitDuringTheSearchEndsItWithNothingStoredStartedOrTold) {
+  MessageBoxAnswerer answerer({IDOK});
+  ListingWatch watch;
+  ASSERT_TRUE(watch.active());
+  OpenSearching();
+  if (HasFatalFailure()) return;
+  ASSERT_TRUE(PumpUntil([&] { return watch.opened() > 20; }, 5000));
+  SendMessageA(main_, WM_COMMAND, IDC_MAIN_EXIT, 0);
+  EXPECT_FALSE(IsWindow(main_));
+  EXPECT_EQ(watch.stillOpen(), 0);
+  const int opened = watch.opened();
+  PumpFor(300);
+  EXPECT_EQ(watch.opened(), opened) << "searched on after the exit";
+  EXPECT_TRUE(answerer.seen().empty());
+  EXPECT_EQ(ReadIni("Config", "WINAMP.EXE"), "D:\\Vanished\\WINAMP.EXE");
+  EXPECT_TRUE(WaitForStarts(log_, 1, 200).empty());
 }
 
 }  // namespace
