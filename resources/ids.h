@@ -34,6 +34,10 @@
 #define TIMER_SECOND_TICK 2
 #define TIMER_HAND_OVER 3  /* one look shortly after a stop, between two ticks */
 
+// Main dialog: its private message (WM_APP + 1), posted by the request worker
+// with the answer to a recording request (wParam: its serial, lParam: the result)
+#define MSG_REQUEST_ANSWER 0x8001
+
 // Schedule editor (IDD_EDITOR)
 #define IDC_ED_START_HOUR 100
 #define IDC_ED_START_MINUTE 101

@@ -178,6 +178,23 @@ PreArmFit ReviewPreArm(const PreArm& armed, ScheduleEntry* list, const TickReadi
 PreArmFit FitPreArm(const PreArm& armed, ScheduleEntry* list, const TickDecision& decision,
                     const TickReading& reading);
 
+// ---- A hand-over on its way ----
+//
+// The request and the quality dialog's waits run apart from the tick (they
+// may take up to REQUEST_SEND_LIMIT_MS and twice QUALITY_WAIT_LIMIT_MS), and
+// the tick decides nothing until their answer has come. By then the person
+// may have changed or deleted the entry: the answer only counts for the
+// entry it was handed over for, as it was.
+
+enum AnswerFit {
+  ANSWER_FITS = 0,
+  ANSWER_ENTRY_GONE,     // the entry was deleted meanwhile
+  ANSWER_ENTRY_CHANGED,  // the entry was changed meanwhile
+  // Found by the shell, which sees the windows:
+  ANSWER_OTHER_PLUGIN,   // the plug-in it went to is no longer the one known
+};
+AnswerFit FitAnswer(ScheduleEntry* list, const ScheduleEntry* entry, const RequestShape& shape);
+
 // ---- Looking for the plug-in ----
 
 enum QuickSearchTiming {
