@@ -40,11 +40,24 @@ class RequestWait : public MainDialogTest {
   }
   size_t Journaled(const char* kind) { return e2e::EventsOfKind(e2e::ReadJournal(standin_.journal), kind).size(); }
   size_t Told(const char* event) { return HistoryOf(dir_, event).size(); }
-  // The ticks that come meanwhile: the timer's own and three sent at once.
+  // The ticks that come meanwhile, the timer's own and three sent at once,
+  // move the title clock and nothing else: no note of the entry changes and
+  // nothing is told.
   void TickMeanwhile() {
+    const ScheduleEntry before = *scheduleList;
+    const size_t told = e2e::product::HistoryLines(dir_).size();
     for (int k = 0; k < 3; ++k) SendMessageA(dialog_, WM_TIMER, TIMER_SECOND_TICK, 0);
     const std::string title = WindowText(dialog_);
     EXPECT_TRUE(PumpUntil([&] { return WindowText(dialog_) != title; }, 1500)) << "the title clock stood still";
+    EXPECT_EQ(Notes(before), Notes(*scheduleList));
+    EXPECT_EQ(e2e::product::HistoryLines(dir_).size(), told);
+  }
+
+  // What a tick's decision would change of the entry.
+  static std::string Notes(const ScheduleEntry& e) {
+    return std::to_string(e.recording) + " starting " + std::to_string(e.run.starting) + " held " +
+           std::to_string(e.run.held) + " retry " + std::to_string(e.run.retryPending) + "@" +
+           std::to_string(e.run.retryFromMs) + " reasons " + std::to_string(e.run.reasonsTold);
   }
 
   e2e::Standin standin_;
