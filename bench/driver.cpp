@@ -419,7 +419,7 @@ int RunAnswer(const std::string& exe, const std::string& workDir, int windowSeco
   SYSTEMTIME now;
   GetLocalTime(&now);
   const int first = SecondsOfDay(now) + kLeadSeconds;
-  std::string recordings = workDir + "rec\";
+  std::string recordings = workDir + "rec\\";
   CreateDirectoryA(recordings.c_str(), nullptr);
   WriteFileBytes(workDir + "Tavelund.INI",
                  SettingsText(notAPlayer, {Clock(first) + " " + Clock(first + windowSeconds) + " " + recordings +
