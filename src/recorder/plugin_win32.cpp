@@ -12,9 +12,9 @@ HWND pluginWindow = nullptr;
 
 namespace {
 
-bool PluginAlive() { return pluginWindow != nullptr && IsWindow(pluginWindow); }
-
 bool Alive(HWND plugin) { return plugin != nullptr && IsWindow(plugin) != FALSE; }
+
+bool PluginAlive() { return Alive(pluginWindow); }
 
 // The top-level window owned by owner whose title is the quality dialog's, or none.
 HWND QualityDialogOf(HWND owner) {

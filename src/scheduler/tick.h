@@ -61,7 +61,7 @@ enum StartTiming {
   // How long the plug-in has to report a recording after the start was posted.
   START_CONFIRM_LIMIT_MS = 5000,
   // A failed attempt is tried again while the window lasts, but not sooner
-  // than this: every try may cost a blocked request.
+  // than this: every try may cost a request that waits out its bounds.
   START_RETRY_GAP_MS = 5000,
 };
 
@@ -103,7 +103,8 @@ enum PreArmTiming {
   // How many seconds before its window opens a request is handed over. The
   // hand-over with the quality dialog takes tens of milliseconds with a
   // plug-in that answers at once; two seconds leave room for a slow one
-  // without blocking the tick for long before the window's second.
+  // without holding the tick's decisions back for long before the window's
+  // second.
   PRE_ARM_LEAD_SECONDS = 2,
   // A window that opens the second after another one's stop would find the
   // plug-in recording on every tick before it. The plug-in is idle within
