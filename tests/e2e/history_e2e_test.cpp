@@ -1,7 +1,7 @@
 // Never a silent miss, as whole processes: the player started for a window
 // when nobody runs it (and not when that is switched off), and windows that
 // passed while the scheduler was not running (a plug-in whose quality dialog
-// never comes is in waits_e2e_test.cpp). What happened is read from the
+// never comes: robustness_e2e_test.cpp). What happened is read from the
 // stand-in's journal, the scheduler's history file and its status line.
 #include <gtest/gtest.h>
 

@@ -169,15 +169,7 @@ TEST(SecondTick, FiresJustAfterTheNextSecondBoundary) {
   EXPECT_EQ(DelayToNextTick(ticked, now), 0u);
 }
 
-// ---- While a recording request is on its way ----
-
-TEST(HeldForTheAnswer, WhatActsOnThePluginOrEndsTheProgramWaitsTheRestGoesThrough) {
-  for (int id : {IDC_MAIN_START, IDC_MAIN_STOP, IDC_MAIN_LAUNCH, IDC_MAIN_EXIT})
-    EXPECT_TRUE(CommandWaitsForHandOver(id)) << id;
-  for (int id : {IDC_MAIN_ADD, IDC_MAIN_DELETE, IDC_MAIN_MODIFY, IDC_MAIN_SAVE, IDC_MAIN_LIST, 1 /* IDOK */,
-                 2 /* IDCANCEL */})
-    EXPECT_FALSE(CommandWaitsForHandOver(id)) << id;
-}
+// ---- What waits for a recording request's answer ----
 
 TEST(HeldForTheAnswer, KeptInTheOrderTheyCameRepeatsOnceAndNothingPastTheRoom) {
   HeldEvents held{};

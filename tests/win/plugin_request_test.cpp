@@ -1,10 +1,9 @@
 // The recording request and the quality dialog, driven in this process
 // against the stand-in player: SendRecordingRequest is called as the schedule
-// tick calls it (or the request goes to the request worker, as the tick
-// hands it over), with pluginWindow set to the stand-in's plug-in window and
-// a stand-in main window that records any command posted to it (the request
-// posts none: it starts the plug-in itself) and the worker's answer. What
-// reached the plug-in is read from the stand-in's journal.
+// tick calls it, with pluginWindow set to the stand-in's plug-in window and a
+// stand-in main window that records any command posted to it (the request
+// posts none: it starts the plug-in itself). What reached the plug-in is read
+// from the stand-in's journal.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -15,7 +14,6 @@
 #include "e2e/desktop_support.h"
 #include "e2e/e2e_support.h"
 #include "recorder/plugin_win32.h"
-#include "recorder/request_worker_win32.h"
 #include "resources/ids.h"
 #include "resources/strings.h"
 #include "win/win_support.h"
@@ -27,17 +25,10 @@ using e2e::PrivateDesktop;
 using e2e::Standin;
 
 const UINT kMarkerMessage = WM_APP + 7;
-const UINT kAnswerMessage = WM_APP + 8;
-const WPARAM kSerial = 31;
 
-// The main window as the request sees it: every command posted to it is
-// recorded, and when the marker and the worker's answer came.
+// The main window as the request sees it: every command posted to it is recorded.
 std::vector<WORD> postedCommands;
 bool markerHandled = false;
-DWORD markerHandledMs = 0;
-bool answered = false;
-DWORD answeredMs = 0;
-LPARAM answer = 0;
 
 LRESULT CALLBACK MainDoubleProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_COMMAND) {
@@ -46,13 +37,6 @@ LRESULT CALLBACK MainDoubleProc(HWND window, UINT message, WPARAM wParam, LPARAM
   }
   if (message == kMarkerMessage) {
     markerHandled = true;
-    markerHandledMs = GetTickCount();
-    return 0;
-  }
-  if (message == kAnswerMessage && wParam == kSerial) {
-    answered = true;
-    answeredMs = GetTickCount();
-    answer = lParam;
     return 0;
   }
   return DefWindowProcA(window, message, wParam, lParam);
@@ -69,7 +53,6 @@ HWND CreateMainDouble() {
   }
   postedCommands.clear();
   markerHandled = false;
-  answered = false;
   return CreateWindowExA(0, "PluginRequestTestMain", "main", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                          GetModuleHandleA(nullptr), nullptr);
 }
@@ -93,8 +76,7 @@ struct RequestRun {
   HWND main = nullptr;
   std::string journal;
   std::string fileName;  // full path handed over
-  DWORD elapsedMs = 0;  // time until the request was through
-  DWORD markerMs = 0;   // time until the thread that sent it handled the marker
+  DWORD elapsedMs = 0;  // time spent inside SendRecordingRequest
   RequestResult result = REQUEST_DONE;
   std::vector<WORD> commands;
   std::vector<JournalEvent> events;
@@ -109,18 +91,7 @@ struct RequestSetup {
   bool openQualityFirst = false;       // the quality dialog is open before the request
   bool killPlayerOnAcceptIgnored = false;
   DWORD aheadByMs = 0;  // handed over this long ahead of its second (no start), else sent on it
-  bool onWorker = false;  // handed to the request worker (no start); this thread waits for its answer
 };
-
-// The request through the worker: this thread only pumps until the answer.
-RequestResult HandOverOnWorker(HWND main, const RequestSetup& setup, const char* fileName) {
-  RecordingRequest request;
-  RequestResult prepared = PrepareRecordingRequest(main, &setup.entry, fileName, NO_DEADLINE, &request);
-  if (prepared != REQUEST_DONE) return prepared;
-  EXPECT_TRUE(BeginRecordingRequest(request, main, kAnswerMessage, kSerial));
-  EXPECT_TRUE(winsupport::PumpUntil([] { return answered; }, 60000)) << "no answer from the worker";
-  return static_cast<RequestResult>(answer);
-}
 
 // Starts a stand-in, calls SendRecordingRequest once, then gives the posted
 // commands time to be carried out.
@@ -155,15 +126,9 @@ void RunRequest(const PrivateDesktop& desktop, const RequestSetup& setup, Reques
   run->fileName = dir + setup.fileName;
   DWORD started = GetTickCount();
   const RequestDeadline deadline = {1, started + setup.aheadByMs};
-  if (setup.onWorker) {
-    run->result = HandOverOnWorker(run->main, setup, run->fileName.c_str());
-    run->elapsedMs = answeredMs - started;
-    run->markerMs = markerHandledMs - started;
-  } else {
-    run->result = setup.aheadByMs ? HandOverRecordingRequest(run->main, &setup.entry, run->fileName.c_str(), deadline)
-                                  : SendRecordingRequest(run->main, &setup.entry, run->fileName.c_str());
-    run->elapsedMs = GetTickCount() - started;
-  }
+  run->result = setup.aheadByMs ? HandOverRecordingRequest(run->main, &setup.entry, run->fileName.c_str(), deadline)
+                                : SendRecordingRequest(run->main, &setup.entry, run->fileName.c_str());
+  run->elapsedMs = GetTickCount() - started;
   if (killer) killer->Wait();
 
   // A posted start reaches the plug-in soon: wait for it when the request
@@ -317,41 +282,35 @@ TEST(RecordingRequest, PluginThatDoesNotAnswerIsGivenUpAndNothingStarts) {
   EXPECT_TRUE(e2e::EventsOfKind(run.events, "start").empty());
 }
 
-// On the worker, as the tick hands requests over: the bound is the same, and
-// the thread that handed it over is free all the while.
-TEST(QualityDialog, NeverOpeningCostsTheWorkerTwentySecondsAndStartsNothing) {
+TEST(QualityDialog, NeverOpeningCostsTwentySecondsAndStartsNothing) {
   RequestSetup setup;
   setup.standinArgs = {"--quality-never-opens"};
   setup.entry = Entry(FLAG_MP3_PARAMS, 4, 1);
   setup.fileName = "never-opens.mp3";
-  setup.onWorker = true;
   RequestRun run;
   RunIsolated(setup, &run);
   if (HasFatalFailure()) return;
   EXPECT_EQ("request quality-open-ignored", Kinds(run));
   EXPECT_GE(run.elapsedMs, 19500u);
   EXPECT_LT(run.elapsedMs, 35000u);
-  EXPECT_LT(run.markerMs, 1000u);
   EXPECT_EQ(REQUEST_QUALITY_NOT_OPENED, run.result);
   EXPECT_TRUE(run.commands.empty());
   EXPECT_FALSE(e2e::FileExists(run.fileName));
 }
 
-// Waiting for the dialog to close is bounded like waiting for it to open:
-// the worker's answer comes and the recording is not started.
+// Waiting for the dialog to close is bounded like waiting for it to open: the
+// program gets its thread back and the recording is not started.
 TEST(QualityDialog, NeverClosingIsGivenUpAfterTwentySeconds) {
   RequestSetup setup;
   setup.standinArgs = {"--quality-never-closes"};
   setup.entry = Entry(FLAG_MP3_PARAMS, 4, 1);
   setup.fileName = "never-closes.mp3";
-  setup.onWorker = true;
   RequestRun run;
   RunIsolated(setup, &run);
   if (HasFatalFailure()) return;
   EXPECT_EQ("request quality-open quality-accept-ignored", Kinds(run));
   EXPECT_GE(run.elapsedMs, 19500u);
   EXPECT_LT(run.elapsedMs, 45000u);
-  EXPECT_LT(run.markerMs, 1000u);
   EXPECT_EQ(REQUEST_QUALITY_NOT_CLOSED, run.result);
   EXPECT_TRUE(run.commands.empty());
   EXPECT_FALSE(e2e::FileExists(run.fileName));
