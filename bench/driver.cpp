@@ -21,6 +21,13 @@
 //     request (and of the recording start) minus the scheduled second, in
 //     ms; a request handed over ahead of its second comes out negative.
 //     Also the hand-over with the quality dialog (request to dialog closed).
+//   bench_driver answer EXE WORKDIR OUTFILE [WINDOW_SECONDS]
+//     A copy of EXE connected to the stand-in started with
+//     --quality-never-opens, one window of WINDOW_SECONDS (40) handing MP3
+//     parameters over, so every try at it waits out its bound. From 3 s
+//     before the window until 6 s after it a WM_NULL is sent to the main
+//     window every 100 ms (the next one at once when an answer took longer):
+//     the milliseconds until each answer.
 //   bench_driver idle-start product|floor|floor-title|hidden|floor-plugin WORKDIR OUTFILE
 //     Starts the stand-in player and then either a copy of Tavelund.exe with
 //     50 entries none of which fires (returns once it is connected; hidden:
@@ -395,6 +402,83 @@ int RunPunctuality(const std::string& exe, const std::string& workDir, const Pun
   return 0;
 }
 
+// ---- The main window's answer while the requests wait ----
+
+int RunAnswer(const std::string& exe, const std::string& workDir, int windowSeconds, const Results& out) {
+  const int kLeadSeconds = 10;
+  std::string product = workDir + "Tavelund.exe";
+  if (!CopyFileA(exe.c_str(), product.c_str(), FALSE)) {
+    out.Note("cannot copy " + exe);
+    return 1;
+  }
+  // A "player" that is no program: the stand-in below is the only one.
+  std::string notAPlayer = workDir + "not-a-player.txt";
+  WriteFileBytes(notAPlayer, "x");
+  Standin standin;
+  if (!StartStandin(workDir, {"--quality-never-opens"}, &standin)) {
+    out.Note("the stand-in player did not start");
+    return 1;
+  }
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  const int first = SecondsOfDay(now) + kLeadSeconds;
+  std::string recordings = workDir + "rec\\";
+  CreateDirectoryA(recordings.c_str(), nullptr);
+  WriteFileBytes(workDir + "Tavelund.INI",
+                 SettingsText(notAPlayer, {Clock(first) + " " + Clock(first + windowSeconds) + " " + recordings +
+                                           "answer.mp3|4 1 -1 1"}));
+  PROCESS_INFORMATION app = StartProcess(product, {}, workDir);
+  if (app.hProcess == nullptr) {
+    out.Note("cannot start " + product);
+    return 1;
+  }
+  HWND main = nullptr;
+  bool connected = WaitFor(
+      [&] {
+        main = MainWindowOf(app.dwProcessId);
+        return main != nullptr && !IsWindowEnabled(GetDlgItem(main, IDC_MAIN_LAUNCH));
+      },
+      (kLeadSeconds - 4) * 1000, 50);
+  if (!connected) {
+    out.Note("Tavelund.exe did not connect to the stand-in in time");
+    CloseProgram(&app, main);
+    return 1;
+  }
+  const long long day = kDaySeconds * 1000LL;
+  auto msOfDay = [] {
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    return SecondsOfDay(t) * 1000LL + t.wMilliseconds;
+  };
+  // The clock face's distance to a second, across midnight too.
+  auto msUntil = [&](int second) { return ClockDifferenceMs((second % kDaySeconds) * 1000LL, msOfDay() % day); };
+  while (msUntil(first - 3) > 0) Sleep(20);
+  std::vector<double> answers;
+  while (msUntil(first + windowSeconds + 6) > 0) {
+    const double sent = NowMs();
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &result)) {
+      out.Note("the main window did not answer within 60 s");
+      break;
+    }
+    const double took = NowMs() - sent;
+    answers.push_back(took);
+    if (took < 100) Sleep(static_cast<DWORD>(100 - took));
+  }
+  const size_t requests = EventsOfKind(ReadJournal(standin.journal), "request").size();
+  const size_t starts = EventsOfKind(ReadJournal(standin.journal), "start").size();
+  CloseProgram(&app, main);
+  if (standin.player != nullptr) PostMessageA(standin.player, WM_CLOSE, 0, 0);
+  WaitForExit(standin.process.info(), 10000);
+  out.Line("answer-ms " + bench::Join(answers, "%.0f"));
+  out.Line(Format("answer-requests %zu", requests));
+  out.Line(Format("answer-starts %zu", starts));
+  out.Note(Format("answer: %zu messages, p50 %.0f / p99 %.0f / max %.0f ms; %zu requests, %zu recordings started",
+                  answers.size(), bench::Percentile(answers, 50), bench::Percentile(answers, 99), bench::Max(answers),
+                  requests, starts));
+  return 0;
+}
+
 // ---- Idle ----
 
 int RunIdleStart(const std::string& kind, const std::string& workDir, const Results& out) {
@@ -485,6 +569,7 @@ int Usage() {
           "usage: bench_driver startup WORKDIR RUNS OUTFILE\n"
           "       bench_driver startup-large WORKDIR RUNS COUNT OUTFILE\n"
           "       bench_driver punctuality EXE WORKDIR COUNT OUTFILE LABEL [STEP ENTRIES none|half]\n"
+          "       bench_driver answer EXE WORKDIR OUTFILE [WINDOW_SECONDS]\n"
           "       bench_driver idle-start product|floor|floor-title|hidden|floor-plugin WORKDIR OUTFILE\n"
           "       bench_driver close OUTFILE\n");
   return 2;
@@ -511,6 +596,11 @@ int main(int argc, char** argv) {
       run.halfWithParameters = parameters == "half";
     }
     return RunPunctuality(argv[2], AsFolder(argv[3]), run, argv[6], Results(argv[5]));
+  }
+  if (mode == "answer" && (argc == 5 || argc == 6)) {
+    const int windowSeconds = argc == 6 ? atoi(argv[5]) : 40;
+    if (windowSeconds < 1) return Usage();
+    return RunAnswer(argv[2], AsFolder(argv[3]), windowSeconds, Results(argv[4]));
   }
   if (mode == "idle-start" && argc == 5) {
     std::string kind = argv[2];

@@ -45,7 +45,10 @@
 #define TIMER_TRAY_RETRY 4  /* the icon's add, tried again while the shell has no notification area */
 #define TIMER_DRIVE_SEARCH 5  /* the next step of the player's drive search */
 
-// Main dialog: messages it posts to itself (WM_APP, 0x8000, and above)
+// Main dialog: its private messages (WM_APP, 0x8000, and above), one number each
+#define MSG_REQUEST_ANSWER 0x8001  /* the request worker's answer: wParam the serial, lParam the result */
+#define MSG_TRAY_CALLBACK 0x8010  /* the notification-area icon's calls back */
+#define MSG_TRAY_HIDE 0x8011  /* the hide that follows a minimise */
 #define MSG_MAIN_CODE_PAGE_NOTICE 0x8028  /* the code page message, once the window is on the screen */
 
 // Schedule editor (IDD_EDITOR)

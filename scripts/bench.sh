@@ -28,8 +28,8 @@
 #   --quick             --idle-seconds 30 --startup-runs 5 --search-repeats 2
 #                       --store-repeats 1 --starts 20 --unaligned-runs 2
 #   --readme            also write the table into README.md, section "Figures"
-#   --only LIST         run only these of startup,punctuality,search,store,idle,
-#                       hidden
+#   --only LIST         run only these of startup,punctuality,answer,search,
+#                       store,idle,hidden
 #   --report-only       measure nothing: print (and with --readme write) the
 #                       table of the last run's figures
 set -euo pipefail
@@ -159,6 +159,12 @@ measure() {
       win "$build/bench_driver.exe" punctuality "$(winpath "$build/Tavelund-unaligned.exe")" "$(workdir "punct-unaligned-$run")" \
         "$per_run" "$(winpath "$results")" unaligned || failed_run "punctuality benchmark"
     done
+    show_notes
+  fi
+  if wanted answer; then
+    echo "== Answer: a message every 100 ms to the main window through a 40 s window whose quality dialog never opens"
+    win "$build/bench_driver.exe" answer "$(winpath "$build/Tavelund.exe")" "$(workdir answer)" "$(winpath "$results")" 40 ||
+      failed_run "answer benchmark"
     show_notes
   fi
   if wanted search; then
@@ -381,6 +387,8 @@ table=$tmp/table.md
   done
   h=$(values punct-ahead-50-handover-ms; values punct-ahead-500-handover-ms)
   echo "| hand-over with the quality dialog, request to dialog closed, p50 / p99 / max of $(echo "$h" | count) | $(echo "$h" | percentile 50) / $(echo "$h" | percentile 99) / $(echo "$h" | percentile 100) ms | | | < 2 s lead | |"
+  a=$(values answer-ms)
+  echo "| main window's answer to a message sent every 100 ms from another process, through a 40 s window whose quality dialog never opens ($(sum answer-requests) tries, $(sum answer-starts) recordings started), p50 / p99 / max of $(echo "$a" | count) | $(delays answer-ms) | | | p99 ≤ 250 ms | $(verdict "$(echo "$a" | percentile 99)" '<=' 250) |"
   echo "| punctuality, unaligned tick, $unaligned_runs program starts: request after its second (negative: handed over ahead), p50 / p99 / max of $(values punct-unaligned-request-ms | count) starts ($(sum punct-unaligned-expected) scheduled; recording started: $(delays punct-unaligned-start-ms)) | $(delays punct-unaligned-request-ms) | | | reference | |"
   echo "| size of Tavelund.exe, x86-64 / x86 | $(bytes "$build/Tavelund.exe") / $(bytes "$root/build/bench-win32/Tavelund.exe") | | | | |"
   echo "| size of standin-player.exe, x86-64 / x86 | $(bytes "$build/standin-player.exe") / $(bytes "$root/build/bench-win32/standin-player.exe") | | | | |"
@@ -395,6 +403,7 @@ cat > "$legend" <<LEGEND
 - Start-up with 3 000 entries: from the moment another process first finds the main window (created, still hidden, its initialisation running) until its list answers LB_GETCOUNT with the 3 000 entries; entries without a weekday, so none fires.
 - Load and save: LoadSchedules and SaveSchedules in process, three times per repeat; floors: a bare GetPrivateProfileStringA loop over the same keys, and a bare WritePrivateProfileStringA loop writing the same lines (what the program did before it read and wrote the section whole). For reference, one bare GetPrivateProfileSectionA and one bare WritePrivateProfileSectionA of the same section, each on a fresh file.
 - Punctuality: a copy of the program with windows 2 s long, every second one with MP3 parameters (128 kbit/s, 44100 Hz, stereo), behind 50 or 500 entries in the list (the others quiet, before the windows in list order); delay = the stand-in's journal clock of the recording request (and of the recording start) minus the scheduled second. The windows are 3 s apart, so each opens the second after the one before it stopped. Handed over ahead: Tavelund.exe, which hands each request (with the quality dialog) over to the plug-in ahead of its second, here shortly after the stop before it, and leaves only the start command for the second; on the second: the same sources built to hand nothing over ahead (Tavelund-on-the-second.exe, benchmark only), so each start goes the whole way on its second, as any start does when what was handed over no longer holds. The hand-over row is the stand-in's time from the request to its quality dialog closing. The unaligned figures come from the same sources built with the plain 1000 ms tick (Tavelund-unaligned.exe, benchmark only; windows 3 s apart, no parameters); its delay is the phase each program start happened to get, hence several starts.
+- Answer: Tavelund.exe connected to a stand-in whose quality dialog never opens, one 40 s window with MP3 parameters, so every try (ahead of the second, on it, and again inside the window) waits out its bound; from 3 s before the window until 6 s after it another process sends the main window WM_NULL every 100 ms (the next one at once after a slow answer) and times each answer.
 - Sizes: release builds (MinSizeRel, stripped).
 LEGEND
 

@@ -8,7 +8,7 @@
 #include "resources/strings.h"
 #include "schedule/settings_win32.h"
 
-AppState app = {nullptr, 0, 255, {}, {}, {}};
+AppState app = {nullptr, 0, 255, {}, {}, {}, {}, {}, 0};
 
 namespace {
 const int kDialogWindowExtra = DLGWINDOWEXTRA;

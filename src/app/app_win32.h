@@ -2,6 +2,7 @@
 #pragma once
 #include <windows.h>
 
+#include "app/held_events.h"
 #include "scheduler/tick.h"
 #include "scheduler/tick_win32.h"
 
@@ -21,6 +22,12 @@ struct AppState {
   // When the program last started the player: the plug-in is looked for
   // every second for a while after.
   PlayerLaunch launch;
+  // A recording request on its way on the request worker; what came for the
+  // main window meanwhile and waits for its answer; and whether a tick came
+  // meanwhile (it only moved the clock: the schedule is looked at after).
+  HandOverUnderWay underWay;
+  HeldEvents held;
+  BYTE tickSkipped;
 };
 extern AppState app;
 

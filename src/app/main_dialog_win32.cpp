@@ -5,6 +5,7 @@
 #include "app/code_page_win32.h"
 #include "app/check_ahead_win32.h"
 #include "app/disk_watch_win32.h"
+#include "app/held_events.h"
 #include "app/history_events_win32.h"
 #include "app/main_view.h"
 #include "app/player_search_win32.h"
@@ -20,6 +21,7 @@
 #include "recorder/plugin_contract.h"
 #include "recorder/plugin_win32.h"
 #include "recorder/request.h"
+#include "recorder/request_worker_win32.h"
 #include "resources/ids.h"
 #include "resources/strings.h"
 #include "schedule/schedule_win32.h"
@@ -152,6 +154,16 @@ bool SaveOrSay(HWND dialog) {
   return false;
 }
 
+// The window goes, unless a recording request is on its way: then it goes
+// as soon as the answer is in.
+void CloseWhenIdle(HWND dialog) {
+  if (app.underWay.active) {
+    HoldEvent(&app.held, HELD_CLOSE, 0);
+    return;
+  }
+  DestroyWindow(dialog);
+}
+
 void OnExit(HWND dialog) {
   if (app.scheduleDirty) {
     // The search neither ends nor starts the player under the question.
@@ -163,7 +175,8 @@ void OnExit(HWND dialog) {
       return;
     }
   }
-  DestroyWindow(dialog);
+  // The question's loop runs the tick: a request may have gone out meanwhile.
+  CloseWhenIdle(dialog);
 }
 
 // The launch button is offered while no plug-in is known and no launch is under way.
@@ -218,6 +231,12 @@ void OnStop(HWND dialog) {
 }
 
 void OnCommand(HWND dialog, WORD id, WORD code) {
+  // While a recording request is on its way, what acts on the plug-in (or
+  // ends the program) waits for its answer.
+  if (app.underWay.active && CommandWaitsForHandOver(id)) {
+    HoldEvent(&app.held, HELD_COMMAND, id);
+    return;
+  }
   switch (id) {
     case IDOK: OnEnter(dialog); break;
     case IDCANCEL: OnEscape(dialog); break;
@@ -359,11 +378,40 @@ void UpdateSaveButton(HWND dialog) {
   app.shownDirty = app.scheduleDirty;
 }
 
+// What a tick did, shown and told: its entry's list line, the next wake once
+// a window has begun, the history and the drive of a name handed over.
+void AfterTick(HWND dialog, const TickReading& reading, const TickOutcome& outcome) {
+  if (outcome.entry) UpdateScheduleLine(dialog, outcome.entry);
+  // A window has begun: the next wake is for the one after it.
+  if (outcome.action == TICK_CONFIRM || outcome.action == TICK_ADOPT) RearmWake();
+  if (pluginWindow) HistoryOfTick(reading, outcome);
+  CheckDiskAfterTick(reading, outcome);
+  CheckWindowsAheadAfterTick(reading);
+}
+
+// While a recording request is on its way the tick only moves the clock and
+// the save button: it neither asks the plug-in (the worker is talking to it,
+// and a second question would only queue behind the first) nor decides. The
+// schedule is looked at as soon as the answer is in.
+void OnTickWhileHandingOver(HWND dialog) {
+  app.tickSkipped = 1;
+  const LocalTimeFields now = LocalTimeNow();
+  if (IsWindowVisible(dialog)) UpdateTitle(dialog, now);
+  UpdateSaveButton(dialog);
+  ArmSecondTick(dialog, now);
+}
+
 // One reading of the clock and the plug-in serves the whole tick. The
 // schedule comes first after the windows are watched for the history, so a
 // start goes out as soon after its second as it can; the clock in the title,
-// the buttons and the one changed list line follow.
+// the buttons and the one changed list line follow. A tick whose request
+// went to the worker tells what it did when the answer is in.
 void OnSecondTick(HWND dialog) {
+  if (app.underWay.active) {
+    OnTickWhileHandingOver(dialog);
+    return;
+  }
+  app.tickSkipped = 0;
   TickReading reading = ReadTick();
   bool searching = pluginWindow == nullptr;
   if (pluginWindow && reading.plugin == PLUGIN_NONE) OnPluginLost(dialog);
@@ -372,21 +420,16 @@ void OnSecondTick(HWND dialog) {
   if (searching && SearchEverySecond(scheduleList, reading, app.launch)) reading.plugin = SearchForPlugin(dialog);
   WatchWindows(reading);
   TickOutcome outcome = {};
-  if (pluginWindow) CheckSchedules(dialog, reading, &app.ahead, &outcome);
+  if (pluginWindow) CheckSchedules(dialog, reading, &app.ahead, &app.underWay, &outcome);
   if (outcome.action == TICK_STOP) SetTimer(dialog, TIMER_HAND_OVER, PRE_ARM_AFTER_STOP_MS, nullptr);
   // Nobody sees the title of a hidden window: it is set again when shown.
   if (IsWindowVisible(dialog)) UpdateTitle(dialog, reading.time);
   UpdateSaveButton(dialog);
   ShowPluginState(dialog, pluginWindow ? reading.plugin : PLUGIN_NONE);
-  if (outcome.entry) UpdateScheduleLine(dialog, outcome.entry);
+  if (!app.underWay.active) AfterTick(dialog, reading, outcome);
   ShowTrayRecording(RecordingEntry(scheduleList) != nullptr);
   UpdateNextRecording(dialog, reading.time);
   KeepAwakeWhileRecording(pluginWindow && RecordingEntry(scheduleList) && reading.plugin == PLUGIN_RECORDING);
-  // A window has begun: the next wake is for the one after it.
-  if (outcome.action == TICK_CONFIRM || outcome.action == TICK_ADOPT) RearmWake();
-  if (pluginWindow) HistoryOfTick(reading, outcome);
-  CheckDiskAfterTick(reading, outcome);
-  CheckWindowsAheadAfterTick(reading);
   KeepHistoryAliveAfterTick(reading);
   BalloonsAfterTick(reading);
   app.lastReading = reading;
@@ -398,10 +441,15 @@ void OnSecondTick(HWND dialog) {
 void OnHandOverTimer(HWND dialog) {
   KillTimer(dialog, TIMER_HAND_OVER);
   if (!pluginWindow) return;
+  if (app.underWay.active) {
+    app.tickSkipped = 1;
+    return;
+  }
   TickReading reading = ReadTick();
   // A plug-in that has gone is the tick's to notice.
   if (reading.plugin == PLUGIN_NONE) return;
-  HandOverNews news = CheckAhead(dialog, reading, &app.ahead);
+  HandOverNews news = CheckAhead(dialog, reading, &app.ahead, &app.underWay);
+  if (app.underWay.active) return;
   HistoryOfHandOver(reading, news);
   CheckDiskAfterHandOver(reading, news);
 }
@@ -429,6 +477,13 @@ void OnClockMoved(HWND dialog) {
 }
 
 void OnPowerBroadcast(HWND dialog, WPARAM event) {
+  if (event != PBT_APMSUSPEND && event != PBT_APMRESUMEAUTOMATIC && event != PBT_APMRESUMESUSPEND) return;
+  // With a recording request on its way, handled once its answer is in, as
+  // if it came then.
+  if (app.underWay.active) {
+    HoldEvent(&app.held, HELD_POWER, static_cast<uint32_t>(event));
+    return;
+  }
   switch (event) {
     case PBT_APMSUSPEND: OnSuspend(dialog); break;
     case PBT_APMRESUMEAUTOMATIC:
@@ -444,6 +499,10 @@ void OnPowerBroadcast(HWND dialog, WPARAM event) {
 
 // How far the clock moved is measured against the last tick's reading.
 void OnTimeChange(HWND dialog) {
+  if (app.underWay.active) {
+    HoldEvent(&app.held, HELD_CLOCK_CHANGE, 0);
+    return;
+  }
   int64_t shift = ClockShiftSeconds(app.lastReading.time, app.lastReading.tickMs, LocalTimeNow(), GetTickCount());
   if (shift > INT32_MAX || shift < -INT32_MAX) shift = shift > 0 ? INT32_MAX : -INT32_MAX;
   char detail[32];
@@ -451,6 +510,40 @@ void OnTimeChange(HWND dialog) {
              static_cast<int>(shift < 0 ? -shift : shift));
   Tell(Report{HISTORY_CLOCK_CHANGED, nullptr, REASON_NONE, detail, nullptr});
   OnClockMoved(dialog);
+}
+
+// ---- The answer to a recording request ----
+
+// What came while the request was on its way, in the order it came. A
+// command may send another request: what follows it then waits again.
+void CarryOutHeldEvents(HWND dialog) {
+  HeldEvent events[HELD_EVENT_CAPACITY];
+  const int count = TakeHeldEvents(&app.held, events, HELD_EVENT_CAPACITY);
+  for (int i = 0; i < count && IsWindow(dialog); ++i) {
+    switch (events[i].kind) {
+      case HELD_COMMAND: OnCommand(dialog, static_cast<WORD>(events[i].value), 0); break;
+      case HELD_POWER: OnPowerBroadcast(dialog, events[i].value); break;
+      case HELD_CLOCK_CHANGE: OnTimeChange(dialog); break;
+      case HELD_CLOSE: CloseWhenIdle(dialog); break;
+      default: break;
+    }
+  }
+}
+
+// The request worker's answer: the tick that sent the request goes on where
+// it stopped (a stop that waits keeps the start from going out: the entry is
+// held by that stop instead), then what waited is carried out, and a tick
+// that came meanwhile runs now, on the clock as it is.
+void OnRequestAnswer(HWND dialog, WPARAM serial, LPARAM result) {
+  TickReading reading{};
+  TickOutcome outcome{};
+  const bool stopWaits = HoldsEvent(app.held, HELD_COMMAND, IDC_MAIN_STOP);
+  HandOverEnd end = FinishHandOver(serial, static_cast<RequestResult>(result), !stopWaits, &app.ahead,
+                                   &app.underWay, &reading, &outcome);
+  if (end == HAND_OVER_NOT_OURS) return;
+  if (end == HAND_OVER_FINISHED) AfterTick(dialog, reading, outcome);
+  CarryOutHeldEvents(dialog);
+  if (IsWindow(dialog) && !app.underWay.active && app.tickSkipped) OnSecondTick(dialog);
 }
 
 void OnTimer(HWND dialog, UINT_PTR id) {
@@ -466,6 +559,11 @@ void OnTimer(HWND dialog, UINT_PTR id) {
 }
 
 BOOL OnInitDialog(HWND dialog) {
+  app.underWay = HandOverUnderWay{};
+  app.held = HeldEvents{};
+  app.tickSkipped = 0;
+  // Started with the window, so the first request does not wait for it.
+  StartRequestWorker();
   SubclassScheduleList(dialog);
   AddSystemMenuItems(dialog);
   LoadSchedules();
@@ -556,6 +654,7 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     case WM_DESTROY: OnDestroy(); return FALSE;
     case WM_POWERBROADCAST: OnPowerBroadcast(dialog, wParam); return TRUE;
     case WM_TIMECHANGE: OnTimeChange(dialog); return FALSE;
+    case MSG_REQUEST_ANSWER: OnRequestAnswer(dialog, wParam, lParam); return TRUE;
     case WM_SIZE:
       RelayoutMainDialog(dialog, wParam, lParam);
       if (wParam != SIZE_MINIMIZED) {

@@ -19,8 +19,8 @@ const UINT kIconId = 1;
 // yet) is tried again this often until it succeeds.
 const UINT kRetryPeriodMs = 3000;
 // The shell's calls back for the icon, and the hide that follows a minimise.
-const UINT kCallbackMessage = WM_APP + 1;
-const UINT kHideMessage = WM_APP + 2;
+const UINT kCallbackMessage = MSG_TRAY_CALLBACK;
+const UINT kHideMessage = MSG_TRAY_HIDE;
 
 // The size that carries every field of the layout since Vista (the program
 // runs on Windows 7 and later): a documented size, so every field counts.

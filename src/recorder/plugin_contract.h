@@ -28,7 +28,8 @@ enum PluginContract {
   PLUGIN_TITLE_CAPACITY = 220,   // the plug-in title shown in the status line
 };
 
-// Waits on the plug-in (they block the one thread; see plugin_win32.cpp).
+// Waits on the plug-in. The request's waits run on the request worker
+// (request_worker_win32.h); reading the state waits on the main thread.
 enum PluginTiming {
   PLUGIN_SEARCH_PERIOD_MS = 4000,  // search timer while no plug-in is known
   QUALITY_WAIT_LIMIT_MS = 20000,   // for the quality dialog to open, and to close

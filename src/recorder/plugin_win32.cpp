@@ -12,7 +12,9 @@ HWND pluginWindow = nullptr;
 
 namespace {
 
-bool PluginAlive() { return pluginWindow != nullptr && IsWindow(pluginWindow); }
+bool Alive(HWND plugin) { return plugin != nullptr && IsWindow(plugin) != FALSE; }
+
+bool PluginAlive() { return Alive(pluginWindow); }
 
 // The top-level window owned by owner whose title is the quality dialog's, or none.
 HWND QualityDialogOf(HWND owner) {
@@ -26,16 +28,16 @@ HWND QualityDialogOf(HWND owner) {
 }
 
 // After IDOK the quality dialog should go away. A dialog that never does must
-// not hold the program forever: give it as long as the opening (limitMs), and
-// give up at once when the plug-in itself is gone. Returns true when the
+// not hold the hand-over forever: give it as long as the opening (limitMs),
+// and give up at once when the plug-in itself is gone. Returns true when the
 // dialog closed while the plug-in still lives.
-bool WaitForQualityDialogToClose(HWND quality, uint32_t limitMs) {
+bool WaitForQualityDialogToClose(HWND plugin, HWND quality, uint32_t limitMs) {
   DWORD started = GetTickCount();
   for (;;) {
-    if (!PluginAlive()) return false;
+    if (!Alive(plugin)) return false;
     // A dying player takes both windows down, in no set order: the dialog's
     // going only counts while the plug-in is still there after it.
-    if (!IsWindow(quality)) return PluginAlive();
+    if (!IsWindow(quality)) return Alive(plugin);
     if (TicksElapsed(started, GetTickCount(), limitMs)) return false;
     Sleep(QUALITY_POLL_MS);
   }
@@ -43,17 +45,17 @@ bool WaitForQualityDialogToClose(HWND quality, uint32_t limitMs) {
 
 // Brings up the quality dialog (unless it is open already), accepts it and
 // waits for it to close. Each wait gets its own limit, cut at the deadline.
-RequestResult ConfirmQualityDialog(const RequestDeadline& deadline) {
-  HWND quality = FindQualityDialog(true);
+RequestResult ConfirmQualityDialog(HWND plugin, const RequestDeadline& deadline) {
+  HWND quality = FindQualityDialog(plugin, true);
   if (!quality) {
-    PostCommand(pluginWindow, PLUGIN_COMMAND_QUALITY);
-    quality = FindQualityDialog(false, WaitLimit(QUALITY_WAIT_LIMIT_MS, deadline, GetTickCount()));
-    if (!quality) return PluginAlive() ? REQUEST_QUALITY_NOT_OPENED : REQUEST_PLUGIN_GONE;
+    PostCommand(plugin, PLUGIN_COMMAND_QUALITY);
+    quality = FindQualityDialog(plugin, false, WaitLimit(QUALITY_WAIT_LIMIT_MS, deadline, GetTickCount()));
+    if (!quality) return Alive(plugin) ? REQUEST_QUALITY_NOT_OPENED : REQUEST_PLUGIN_GONE;
   }
   PostCommand(quality, IDOK);
-  if (WaitForQualityDialogToClose(quality, WaitLimit(QUALITY_WAIT_LIMIT_MS, deadline, GetTickCount())))
+  if (WaitForQualityDialogToClose(plugin, quality, WaitLimit(QUALITY_WAIT_LIMIT_MS, deadline, GetTickCount())))
     return REQUEST_DONE;
-  return PluginAlive() ? REQUEST_QUALITY_NOT_CLOSED : REQUEST_PLUGIN_GONE;
+  return Alive(plugin) ? REQUEST_QUALITY_NOT_CLOSED : REQUEST_PLUGIN_GONE;
 }
 
 // The command goes out first and the plug-in is brought to the front after:
@@ -112,36 +114,44 @@ void StopRecordingCommand() {
   if (ReadPluginState() == PLUGIN_RECORDING) PostToPlugin(PLUGIN_COMMAND_STOP);
 }
 
-RequestResult HandOverRecordingRequest(HWND mainWindow, const ScheduleEntry* entry, const char* fileName,
-                                       const RequestDeadline& deadline) {
+RequestResult PrepareRecordingRequest(HWND mainWindow, const ScheduleEntry* entry, const char* fileName,
+                                      const RequestDeadline& deadline, RecordingRequest* request) {
   if (!entry) return REQUEST_NOT_TAKEN;
   if (!PluginAlive()) return REQUEST_PLUGIN_GONE;
+  request->plugin = pluginWindow;
+  request->mainWindow = mainWindow;
+  request->withParameters = (entry->flags & FLAG_MP3_PARAMS) != 0;
+  request->deadline = deadline;
+  // A cut name would send the recording to some other file.
+  return BuildRecordingRequest(request->block, entry, fileName) ? REQUEST_DONE : REQUEST_NAME_TOO_LONG;
+}
+
+RequestResult DeliverRecordingRequest(const RecordingRequest& request) {
+  if (!Alive(request.plugin)) return REQUEST_PLUGIN_GONE;
   // Nothing is sent once the deadline has come: the start on the second
   // hands the request over itself.
-  const uint32_t sendLimitMs = WaitLimit(REQUEST_SEND_LIMIT_MS, deadline, GetTickCount());
+  const uint32_t sendLimitMs = WaitLimit(REQUEST_SEND_LIMIT_MS, request.deadline, GetTickCount());
   if (sendLimitMs == 0) return REQUEST_NOT_TAKEN;
-  char* block = static_cast<char*>(LocalAlloc(LMEM_FIXED, REQUEST_BLOCK_SIZE));
-  if (!block) return REQUEST_NO_MEMORY;
-  if (!BuildRecordingRequest(block, entry, fileName)) {
-    // A cut name would send the recording to some other file.
-    LocalFree(block);
-    return REQUEST_NAME_TOO_LONG;
-  }
-  COPYDATASTRUCT request;
-  request.dwData = REQUEST_DATA_ID;
-  request.cbData = REQUEST_BLOCK_SIZE;
-  request.lpData = block;
+  COPYDATASTRUCT data;
+  data.dwData = REQUEST_DATA_ID;
+  data.cbData = REQUEST_BLOCK_SIZE;
+  data.lpData = const_cast<char*>(request.block);
   DWORD_PTR answer = 0;
-  LRESULT delivered = SendMessageTimeoutA(pluginWindow, WM_COPYDATA, reinterpret_cast<WPARAM>(mainWindow),
-                                          reinterpret_cast<LPARAM>(&request), SMTO_NORMAL, sendLimitMs,
-                                          &answer);
-  LocalFree(block);
+  LRESULT delivered = SendMessageTimeoutA(request.plugin, WM_COPYDATA, reinterpret_cast<WPARAM>(request.mainWindow),
+                                          reinterpret_cast<LPARAM>(&data), SMTO_NORMAL, sendLimitMs, &answer);
   // Not taken within the limit (or the plug-in went away): starting now
   // would record under whatever name the plug-in had before.
-  if (!delivered) return PluginAlive() ? REQUEST_NOT_TAKEN : REQUEST_PLUGIN_GONE;
+  if (!delivered) return Alive(request.plugin) ? REQUEST_NOT_TAKEN : REQUEST_PLUGIN_GONE;
   // Parameters only count once the plug-in's quality dialog has accepted them.
-  if (entry->flags & FLAG_MP3_PARAMS) return ConfirmQualityDialog(deadline);
+  if (request.withParameters) return ConfirmQualityDialog(request.plugin, request.deadline);
   return REQUEST_DONE;
+}
+
+RequestResult HandOverRecordingRequest(HWND mainWindow, const ScheduleEntry* entry, const char* fileName,
+                                       const RequestDeadline& deadline) {
+  RecordingRequest request;
+  RequestResult prepared = PrepareRecordingRequest(mainWindow, entry, fileName, deadline, &request);
+  return prepared == REQUEST_DONE ? DeliverRecordingRequest(request) : prepared;
 }
 
 RequestResult SendRecordingRequest(HWND mainWindow, const ScheduleEntry* entry, const char* fileName) {
@@ -150,12 +160,12 @@ RequestResult SendRecordingRequest(HWND mainWindow, const ScheduleEntry* entry, 
   return result;
 }
 
-HWND FindQualityDialog(bool once, uint32_t limitMs) {
+HWND FindQualityDialog(HWND plugin, bool once, uint32_t limitMs) {
   DWORD started = GetTickCount();
   for (;;) {
-    if (!PluginAlive()) return nullptr;
+    if (!Alive(plugin)) return nullptr;
     // Looked for at least once, also with no time left.
-    HWND quality = QualityDialogOf(pluginWindow);
+    HWND quality = QualityDialogOf(plugin);
     if (quality || once || TicksElapsed(started, GetTickCount(), limitMs)) return quality;
     Sleep(QUALITY_POLL_MS);
   }

@@ -239,6 +239,11 @@ PreArmFit FitPreArm(const PreArm& armed, ScheduleEntry* list, const TickDecision
   return fit;
 }
 
+AnswerFit FitAnswer(ScheduleEntry* list, const ScheduleEntry* entry, const RequestShape& shape) {
+  if (!entry || !InList(list, entry)) return ANSWER_ENTRY_GONE;
+  return SameRequestShape(entry, shape) ? ANSWER_FITS : ANSWER_ENTRY_CHANGED;
+}
+
 bool SearchEverySecond(ScheduleEntry* list, const TickReading& reading, const PlayerLaunch& launch) {
   if (launch.launched && !TicksElapsed(launch.atMs, reading.tickMs, QUICK_SEARCH_AFTER_LAUNCH_MS)) return true;
   int32_t seconds = NO_WINDOW_AHEAD;

@@ -61,7 +61,7 @@ enum StartTiming {
   // How long the plug-in has to report a recording after the start was posted.
   START_CONFIRM_LIMIT_MS = 5000,
   // A failed attempt is tried again while the window lasts, but not sooner
-  // than this: every try may cost a blocked request.
+  // than this: every try may cost a request that waits out its bounds.
   START_RETRY_GAP_MS = 5000,
 };
 
@@ -103,7 +103,8 @@ enum PreArmTiming {
   // How many seconds before its window opens a request is handed over. The
   // hand-over with the quality dialog takes tens of milliseconds with a
   // plug-in that answers at once; two seconds leave room for a slow one
-  // without blocking the tick for long before the window's second.
+  // without holding the tick's decisions back for long before the window's
+  // second.
   PRE_ARM_LEAD_SECONDS = 2,
   // A window that opens the second after another one's stop would find the
   // plug-in recording on every tick before it. The plug-in is idle within
@@ -177,6 +178,23 @@ PreArmFit ReviewPreArm(const PreArm& armed, ScheduleEntry* list, const TickReadi
 // only the start command is left.
 PreArmFit FitPreArm(const PreArm& armed, ScheduleEntry* list, const TickDecision& decision,
                     const TickReading& reading);
+
+// ---- A hand-over on its way ----
+//
+// The request and the quality dialog's waits run apart from the tick (they
+// may take up to REQUEST_SEND_LIMIT_MS and twice QUALITY_WAIT_LIMIT_MS), and
+// the tick decides nothing until their answer has come. By then the person
+// may have changed or deleted the entry: the answer only counts for the
+// entry it was handed over for, as it was.
+
+enum AnswerFit {
+  ANSWER_FITS = 0,
+  ANSWER_ENTRY_GONE,     // the entry was deleted meanwhile
+  ANSWER_ENTRY_CHANGED,  // the entry was changed meanwhile
+  // Found by the shell, which sees the windows:
+  ANSWER_OTHER_PLUGIN,   // the plug-in it went to is no longer the one known
+};
+AnswerFit FitAnswer(ScheduleEntry* list, const ScheduleEntry* entry, const RequestShape& shape);
 
 // ---- Looking for the plug-in ----
 

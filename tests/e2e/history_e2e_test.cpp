@@ -1,8 +1,8 @@
 // Never a silent miss, as whole processes: the player started for a window
-// when nobody runs it (and not when that is switched off), a plug-in whose
-// quality dialog never comes, and windows that passed while the scheduler
-// was not running. What happened is read from the stand-in's journal, the
-// scheduler's history file and its status line.
+// when nobody runs it (and not when that is switched off), and windows that
+// passed while the scheduler was not running (a plug-in whose quality dialog
+// never comes: robustness_e2e_test.cpp). What happened is read from the
+// stand-in's journal, the scheduler's history file and its status line.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -180,51 +180,6 @@ TEST(PlayerForWindow, SwitchedOffNothingIsStartedAndTheWindowIsMissedWithItsReas
     EXPECT_TRUE(HistoryOf(dir, STR_HISTORY_PLAYER_NOT_STARTED).empty());
     EXPECT_EQ(Events(player.standin, "ready").size(), 1u) << "only the start-up's launch";
     EXPECT_FALSE(e2e::FileExists(name));
-  });
-}
-
-// ============================================================================
-// A plug-in whose quality dialog never opens
-// ============================================================================
-
-TEST(HistoryOfFailures, QualityDialogNeverOpeningIsToldOnceAndTheWindowIsMissed) {
-  AvoidMidnight();
-  RunIsolated("noquality", [](const PrivateDesktop& desktop) {
-    Standin standin;
-    ASSERT_TRUE(desktop.StartStandin(e2e::NewTempDir("noquality-player"), {"--quality-never-opens"}, &standin));
-    std::string dir = e2e::NewTempDir("noquality");
-    std::string name = e2e::NewTempDir("noquality-out") + "take.mp3";
-    // Long enough for a retry after the first bounded wait ran out.
-    int start = NowSeconds() + kLeadSeconds, end = start + 28;
-    Product product;
-    StartProduct(desktop, dir, &product, "[MP3Schedule]\r\n" + Line(0, start, end, name, "4 1 -1 1"));
-    if (testing::Test::HasFatalFailure()) return;
-    ExpectConnected(product, standin);
-
-    // The retry's wait outlasts the window: the miss is told once it returns.
-    ASSERT_TRUE(WaitForHistory(dir, STR_HISTORY_MISSED, 1, MsUntil(end, 25))) << Joined(HistoryLines(dir));
-    EXPECT_GE(Events(standin, "request").size(), 2u) << "tried more than once";
-    EXPECT_GE(Events(standin, "quality-open-ignored").size(), 2u);
-    EXPECT_TRUE(Events(standin, "start").empty());
-    const std::string window = WindowTimes(start, end);
-    // Told once for its reason. A state read that a loaded machine lets run
-    // past its limit between the tries is told too, with its own reason.
-    const std::string qualityNotOpened = STR_HISTORY_NOT_STARTED "  " + window + "  " STR_REASON_QUALITY_NOT_OPENED;
-    const std::string noAnswer = STR_HISTORY_NOT_STARTED "  " + window + "  " STR_REASON_PLUGIN_NO_ANSWER;
-    size_t told = 0;
-    for (const std::string& line : HistoryOf(dir, STR_HISTORY_NOT_STARTED)) {
-      if (HistoryBody(line) == qualityNotOpened) {
-        ++told;
-      } else {
-        EXPECT_EQ(HistoryBody(line), noAnswer) << Joined(HistoryLines(dir));
-      }
-    }
-    EXPECT_EQ(told, 1u) << Joined(HistoryLines(dir));
-    std::vector<std::string> missed = HistoryOf(dir, STR_HISTORY_MISSED);
-    ASSERT_EQ(missed.size(), 1u);
-    EXPECT_EQ(HistoryBody(missed[0]), STR_HISTORY_MISSED "  " + window + "  " STR_REASON_QUALITY_NOT_OPENED);
-    EXPECT_TRUE(HistoryOf(dir, STR_HISTORY_RECORDING_STARTED).empty());
-    EXPECT_TRUE(Responds(product.main));
   });
 }
 

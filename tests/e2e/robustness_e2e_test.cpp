@@ -1,9 +1,10 @@
 // Tavelund.exe against hostile input and a misbehaving world: a settings file
 // full of damage, a plug-in that vanishes in the middle of a recording
-// request, a player that dies mid-recording and comes back, and output
-// folders that cannot be made. Each case runs whole processes on a desktop of
-// its own; what happened is read from the stand-in's journal, the files on
-// disk and the scheduler's own window.
+// request, a quality dialog that never opens or never closes, a player that
+// dies mid-recording and comes back, and output folders that cannot be made.
+// Each case runs whole processes on a desktop of its own; what happened is
+// read from the stand-in's journal, the files on disk and the scheduler's own
+// window.
 //
 // Common expectations: the program never crashes or hangs, the next window
 // after a fault starts on the second it is due, and no recording is ever
@@ -19,6 +20,7 @@
 #include "e2e/desktop_support.h"
 #include "e2e/e2e_support.h"
 #include "e2e/product_support.h"
+#include "recorder/plugin_contract.h"
 #include "resources/ids.h"
 #include "resources/strings.h"
 #include "scheduler/tick.h"
@@ -603,6 +605,112 @@ TEST(RobustFaults, AfterSleepOrAClockChangeTheScheduleIsLookedAtAtOnce) {
     std::vector<std::string> clock = HistoryOf(dir, STR_HISTORY_CLOCK_CHANGED);
     ASSERT_EQ(clock.size(), 1u);
     EXPECT_NE(clock[0].find("\xC3\xCA"), std::string::npos) << clock[0];  // 초: by how many seconds
+  });
+}
+
+// ---- A quality dialog that never opens, or never closes ----
+
+// Every half second until the clock reaches `until`: the window answers a
+// message within a second and its title shows the clock (the sample's second
+// or the one before: the tick runs just after the second turns). The samples
+// that failed, one line each; *taken counts them all.
+std::vector<std::string> SampleAnswersAndClock(HWND main, int until, int* taken) {
+  std::vector<std::string> failed;
+  for (*taken = 0; NowSeconds() < until; ++*taken) {
+    const DWORD sent = GetTickCount();
+    const int second = NowSeconds();
+    const bool answered = Responds(main, 1000);
+    const std::string title = e2e::WindowTextOf(main);
+    bool current = false;
+    for (int s = second - 1; s <= NowSeconds(); ++s)
+      current = current || title.find(TitleClock(s)) != std::string::npos;
+    if (!answered || !current)
+      failed.push_back(TitleClock(second) + (answered ? " title " : " no answer, title ") + title);
+    const DWORD spent = GetTickCount() - sent;
+    if (spent < 500) Sleep(500 - spent);
+  }
+  return failed;
+}
+
+// One 40 s window with MP3 parameters, the stand-in started with `fault`:
+// every try (ahead, on the second, again inside the window) waits out its
+// bound, and all the while, from before the request goes ahead to the
+// window's end, the window answers and its clock runs. Nothing starts, and
+// the reason is told once (a state read that a loaded machine lets run past
+// its limit between the tries is told too, with its own reason).
+struct WaitScene {
+  Standin standin;
+  Product product;
+  std::string dir;
+  int start = 0, end = 0;
+};
+void ExpectAliveThroughTheWindow(const PrivateDesktop& desktop, const std::string& fault, const char* reason,
+                                 WaitScene* scene, e2e::Caller caller = e2e::Caller()) {
+  CALLED_FROM(caller);
+  scene->start = NowSeconds() + kLeadSeconds;
+  scene->end = scene->start + 40;
+  const std::string name = e2e::NewTempDir("wait-out") + "take.mp3";
+  StartScene(desktop, "wait", {fault}, Line(0, scene->start, scene->end, name, "4 1 -1 1"), &scene->standin,
+             &scene->product, &scene->dir);
+  if (testing::Test::HasFatalFailure()) return;
+  SleepUntil(scene->start - PRE_ARM_LEAD_SECONDS - 1);
+  int taken = 0;
+  std::vector<std::string> failed = SampleAnswersAndClock(scene->product.main, scene->end, &taken);
+  EXPECT_GE(taken, 80);
+  EXPECT_TRUE(failed.empty()) << failed.size() << " of " << taken << " samples failed:\n" << Joined(failed);
+  EXPECT_GE(Events(scene->standin, "request").size(), 3u);
+  EXPECT_TRUE(Events(scene->standin, "start").empty());
+  const std::string window = STR_HISTORY_NOT_STARTED "  " + WindowTimes(scene->start, scene->end) + "  ";
+  size_t told = 0;
+  for (const std::string& line : HistoryOf(scene->dir, STR_HISTORY_NOT_STARTED)) {
+    if (HistoryBody(line) == window + reason) {
+      ++told;
+    } else {
+      EXPECT_EQ(HistoryBody(line), window + STR_REASON_PLUGIN_NO_ANSWER);
+    }
+  }
+  EXPECT_EQ(told, 1u) << Joined(HistoryLines(scene->dir));
+}
+
+TEST(RobustFaults, QualityDialogNeverOpeningTheWindowAnswersThroughoutAndTheMissIsToldWithItsReason) {
+  AvoidMidnight();
+  RunIsolated("wait-opens", [](const PrivateDesktop& desktop) {
+    WaitScene scene;
+    ExpectAliveThroughTheWindow(desktop, "--quality-never-opens", STR_REASON_QUALITY_NOT_OPENED, &scene);
+    if (testing::Test::HasFatalFailure()) return;
+    // The try inside the window outlasts it: the miss is told once it is over.
+    ASSERT_TRUE(WaitForHistory(scene.dir, STR_HISTORY_MISSED, 1, MsUntil(scene.end, 25)));
+    std::vector<std::string> missed = HistoryOf(scene.dir, STR_HISTORY_MISSED);
+    ASSERT_EQ(missed.size(), 1u);
+    EXPECT_EQ(HistoryBody(missed[0]),
+              STR_HISTORY_MISSED "  " + WindowTimes(scene.start, scene.end) + "  " STR_REASON_QUALITY_NOT_OPENED);
+    EXPECT_TRUE(HistoryOf(scene.dir, STR_HISTORY_RECORDING_STARTED).empty());
+  });
+}
+
+// The last try still waits for its dialog to close when the exit is asked
+// for: the program ends once that wait has run its 20 s, and not before.
+TEST(RobustFaults, QualityDialogNeverClosingTheWindowAnswersThroughoutAndAnExitComesAtTheWaitsEnd) {
+  AvoidMidnight();
+  RunIsolated("wait-closes", [](const PrivateDesktop& desktop) {
+    WaitScene scene;
+    ExpectAliveThroughTheWindow(desktop, "--quality-never-closes", STR_REASON_QUALITY_NOT_CLOSED, &scene);
+    if (testing::Test::HasFatalFailure()) return;
+    std::vector<JournalEvent> accepts = Events(scene.standin, "quality-accept-ignored");
+    ASSERT_GE(accepts.size(), 3u);
+    const long waitEndsMs = MsOfClock(accepts.back().clock) + QUALITY_WAIT_LIMIT_MS;
+    ASSERT_LT(NowSeconds() * 1000L + 3000, waitEndsMs) << "the last wait is over already: " << accepts.back().line;
+    PostMessageA(scene.product.main, WM_CLOSE, 0, 0);
+    DWORD code = 99;
+    ASSERT_TRUE(e2e::WaitForExit(scene.product.process.info(), e2e::kWaitMs, &code));
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    const long exitedMs = NowSeconds() * 1000L + now.wMilliseconds;
+    EXPECT_EQ(code, 0u);
+    EXPECT_GE(exitedMs, waitEndsMs - 500) << "ended before the wait was over";
+    EXPECT_LE(exitedMs, waitEndsMs + 2000) << "ended " << exitedMs - waitEndsMs << " ms after the wait";
+    EXPECT_EQ(Events(scene.standin, "request").size(), accepts.size()) << "no try after the exit was asked for";
+    EXPECT_EQ(HistoryOf(scene.dir, STR_HISTORY_PROGRAM_ENDED).size(), 1u) << Joined(HistoryLines(scene.dir));
   });
 }
 

@@ -5,8 +5,10 @@
 #include <string>
 #include <utility>
 
+#include "app/held_events.h"
 #include "app/main_view.h"
 #include "app/startup.h"
+#include "resources/ids.h"
 #include "resources/strings.h"
 
 namespace {
@@ -165,6 +167,35 @@ TEST(SecondTick, FiresJustAfterTheNextSecondBoundary) {
   EXPECT_EQ(DelayToNextTick(ticked, now), 0u);
   now = LocalTimeFields{2027, 1, 1, 5, 23, 59, 58, 7};  // a day (a year) on
   EXPECT_EQ(DelayToNextTick(ticked, now), 0u);
+}
+
+// ---- What waits for a recording request's answer ----
+
+TEST(HeldForTheAnswer, KeptInTheOrderTheyCameRepeatsOnceAndNothingPastTheRoom) {
+  HeldEvents held{};
+  EXPECT_TRUE(HoldEvent(&held, HELD_POWER, 4));
+  EXPECT_TRUE(HoldEvent(&held, HELD_COMMAND, IDC_MAIN_STOP));
+  EXPECT_TRUE(HoldEvent(&held, HELD_COMMAND, IDC_MAIN_STOP));  // pressed twice: stops once
+  EXPECT_TRUE(HoldEvent(&held, HELD_CLOCK_CHANGE, 0));
+  EXPECT_TRUE(HoldEvent(&held, HELD_POWER, 4));  // not the last one kept: kept again
+  EXPECT_TRUE(HoldsEvent(held, HELD_COMMAND, IDC_MAIN_STOP));
+  EXPECT_FALSE(HoldsEvent(held, HELD_COMMAND, IDC_MAIN_START));
+  HeldEvent out[HELD_EVENT_CAPACITY];
+  ASSERT_EQ(TakeHeldEvents(&held, out, HELD_EVENT_CAPACITY), 4);
+  const HeldEvent expected[] = {{HELD_POWER, 4}, {HELD_COMMAND, IDC_MAIN_STOP}, {HELD_CLOCK_CHANGE, 0}, {HELD_POWER, 4}};
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(out[i].kind, expected[i].kind) << i;
+    EXPECT_EQ(out[i].value, expected[i].value) << i;
+  }
+  EXPECT_EQ(TakeHeldEvents(&held, out, HELD_EVENT_CAPACITY), 0);
+
+  for (uint32_t k = 0; k < HELD_EVENT_CAPACITY; ++k) EXPECT_TRUE(HoldEvent(&held, HELD_COMMAND, k));
+  EXPECT_FALSE(HoldEvent(&held, HELD_CLOSE, 0));
+  EXPECT_FALSE(HoldsEvent(held, HELD_CLOSE, 0));
+  // The caller's room decides how many come back; the rest is dropped with the list.
+  EXPECT_EQ(TakeHeldEvents(&held, out, 3), 3);
+  EXPECT_EQ(out[2].value, 2u);
+  EXPECT_EQ(held.count, 0);
 }
 
 }  // namespace

@@ -416,11 +416,14 @@ TEST_F(PreArmFlow, GivenUpWhenTheEntryChangesOrGoesAnotherComesFirstOrThePluginR
       [](ScheduleEntry* e) { e->endSeconds += 60; },
       [](ScheduleEntry* e) { e->startSeconds += 5; },  // no longer opens on that second
   };
+  // The answer to a request on its way counts on the same terms.
+  EXPECT_EQ(FitAnswer(list_.head(), &list_[0], armed_.shape), ANSWER_FITS);
   for (size_t k = 0; k < sizeof changes / sizeof changes[0]; ++k) {
     ScheduleEntry before = list_[0];
     changes[k](&list_[0]);
     EXPECT_EQ(Review(), PRE_ARM_ENTRY_CHANGED) << "change " << k;
     EXPECT_EQ(AtTheSecond(Wed(10, 0, 0)), PRE_ARM_ENTRY_CHANGED) << "change " << k;
+    EXPECT_EQ(FitAnswer(list_.head(), &list_[0], armed_.shape), ANSWER_ENTRY_CHANGED) << "change " << k;
     list_[0] = before;
   }
   // Started by hand: the tick adopts that recording.
@@ -434,6 +437,7 @@ TEST_F(PreArmFlow, GivenUpWhenTheEntryChangesOrGoesAnotherComesFirstOrThePluginR
   // Deleted: the list now starts at the second entry.
   EXPECT_EQ(Review(PLUGIN_IDLE, &list_[1]), PRE_ARM_ENTRY_GONE);
   EXPECT_EQ(AtTheSecond(Wed(10, 0, 0), PLUGIN_IDLE, &list_[1]), PRE_ARM_ENTRY_GONE);
+  EXPECT_EQ(FitAnswer(&list_[1], &list_[0], armed_.shape), ANSWER_ENTRY_GONE);
 }
 
 TEST(SearchEverySecond, WhileAWindowIsNearOrOpenAndForAWhileAfterALaunch) {
