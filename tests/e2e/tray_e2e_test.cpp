@@ -64,7 +64,6 @@ TEST(TrayIcon, MinimisedInTheTrayBackByTheIconOrASecondStartGoneAtExit) {
     ShellCall add = shell.Latest(NIM_ADD, 0);
     ASSERT_TRUE(add.answered);
     EXPECT_EQ(add.window, main);
-    EXPECT_EQ(shell.Latest(NIM_SETVERSION, 0).version, static_cast<UINT>(NOTIFYICON_VERSION_4));
     char counted[200];
     std::snprintf(counted, sizeof counted, STR_BALLOON_MISSED_COUNT, 1, STR_REASON_PROGRAM_NOT_RUNNING);
     ASSERT_TRUE(WaitFor([&] { return !shell.Latest(NIM_MODIFY, NIF_INFO).info.empty(); }));
