@@ -1,26 +1,21 @@
 // A notification area of the test's own: a window of class "Shell_TrayWnd"
-// that takes the calls Shell_NotifyIconW sends and records them.
+// that takes the calls Shell_NotifyIconW sends, records them, and holds icons
+// the way a shell does (an add of an icon it holds, or a change of one it
+// does not, is refused).
 //
-// Shell_NotifyIconW finds the shell with FindWindowEx of that class and
-// sends it WM_COPYDATA (wParam: the icon's window, dwData: the NIM_ code).
-// FindWindowEx looks at the caller's desktop only and finds the newest such
-// window first, so a fake made on the test's desktop before the program's
-// first call gets every call. (Under Wine a new desktop has no shell until
-// its first window appears; then Wine's own "Shell_TrayWnd" comes up there,
-// and the fake makes sure it is the newer one.) It holds icons the way a shell does: an add of an icon it holds, or a
-// change of one it does not, is refused.
-//
-// The data are those of Wine 8's shell32 (960 bytes before the icon's bits);
-// another layout is recorded with its size only, and the checks fail.
-//
-// Header-only: used by the in-process and the whole-process tests.
+// Shell_NotifyIconW finds the shell with FindWindowEx on the caller's desktop,
+// newest window first, and sends it WM_COPYDATA (wParam: the icon's window,
+// dwData: the NIM_ code). Under Wine a new desktop gets its own shell with
+// its first window, so the fake is made again until it is the one found.
+// The data are read in Wine 8's layout; another one records no fields and
+// is refused, so the checks fail. Header-only: in-process and whole-process tests.
 #pragma once
 #include <gtest/gtest.h>
 #include <windows.h>
 // after windows.h, which it needs
 #include <shellapi.h>
 
-#include <functional>
+#include <algorithm>
 #include <mutex>
 #include <set>
 #include <string>
@@ -34,19 +29,16 @@ namespace e2e {
 // One call as the shell received it; texts converted back to code page 949.
 struct ShellCall {
   DWORD code = 0;  // NIM_ADD, NIM_MODIFY, NIM_DELETE, NIM_SETVERSION
-  DWORD size = 0;  // cbData
   HWND window = nullptr;
   UINT id = 0, flags = 0, callbackMessage = 0, version = 0;
   std::string tip, info, infoTitle;
   DWORD infoFlags = 0;
   std::string iconBits;  // mask and colour bits, when NIF_ICON is set
-  bool answered = false;  // what the shell answered
+  bool answered = false;
 };
 
 class FakeTrayShell {
  public:
-  static const DWORD kWine8Size = 960;
-
   // Made on the calling thread's desktop, served by a thread of its own, so
   // a program that sends to it never waits for the test.
   FakeTrayShell() : desktop_(GetThreadDesktop(GetCurrentThreadId())), ready_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
@@ -62,9 +54,7 @@ class FakeTrayShell {
   FakeTrayShell& operator=(const FakeTrayShell&) = delete;
 
   bool ok() const { return window_ != nullptr; }
-  HWND window() const { return window_; }
-  // While refusing, every call is answered FALSE (as a shell that has no
-  // notification area yet).
+  // While refusing, every call is answered FALSE (a shell with no notification area yet).
   void SetRefusing(bool refusing) {
     std::lock_guard<std::mutex> lock(mutex_);
     refusing_ = refusing;
@@ -74,15 +64,15 @@ class FakeTrayShell {
     std::lock_guard<std::mutex> lock(mutex_);
     held_.clear();
   }
-  std::vector<ShellCall> calls() const {
+  std::vector<ShellCall> calls(size_t first = 0) const {
     std::lock_guard<std::mutex> lock(mutex_);
-    return calls_;
+    return std::vector<ShellCall>(calls_.begin() + static_cast<long>(std::min(first, calls_.size())), calls_.end());
   }
   bool Holds(HWND window, UINT id) const {
     std::lock_guard<std::mutex> lock(mutex_);
     return held_.count(std::make_pair(window, id)) != 0;
   }
-  // The icon's current state: the last call that set each part.
+  // The last call of that code (that set that flag, unless flag is 0).
   ShellCall Latest(DWORD code, UINT flag) const {
     std::lock_guard<std::mutex> lock(mutex_);
     for (auto it = calls_.rbegin(); it != calls_.rend(); ++it)
@@ -91,21 +81,17 @@ class FakeTrayShell {
   }
 
  private:
-  static const wchar_t* ClassName() { return L"Shell_TrayWnd"; }
-
   void Serve() {
     SetThreadDesktop(desktop_);
     WNDCLASSW windowClass = {};
     windowClass.lpfnWndProc = &FakeTrayShell::Proc;
     windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = ClassName();
+    windowClass.lpszClassName = L"Shell_TrayWnd";
     RegisterClassW(&windowClass);  // a second fake finds it registered
-    // The desktop's own shell comes up with its first window, maybe after
-    // this one: the fake is made again until it is the one found.
     for (int attempt = 0; attempt < 3; ++attempt) {
-      window_ = CreateWindowExW(0, ClassName(), L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+      window_ = CreateWindowExW(0, L"Shell_TrayWnd", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                                 GetModuleHandleW(nullptr), nullptr);
-      if (!window_ || FindWindowW(ClassName(), nullptr) == window_) break;
+      if (!window_ || FindWindowW(L"Shell_TrayWnd", nullptr) == window_) break;
       DestroyWindow(window_);
       window_ = nullptr;
       Sleep(200);
@@ -120,13 +106,12 @@ class FakeTrayShell {
   static std::string Narrow(const WCHAR* wide, size_t units) {
     size_t length = 0;
     while (length < units && wide[length]) ++length;
-    if (length == 0) return "";
     char out[1024];
-    int bytes = WideCharToMultiByte(949, 0, wide, static_cast<int>(length), out, sizeof out, nullptr, nullptr);
+    int bytes = length ? WideCharToMultiByte(949, 0, wide, static_cast<int>(length), out, sizeof out, nullptr, nullptr) : 0;
     return std::string(out, bytes > 0 ? static_cast<size_t>(bytes) : 0);
   }
 
-  // The layout shell32 of Wine 8 sends.
+  // The layout shell32 of Wine 8 sends; the icon's bits follow it.
   struct Wine8Data {
     LONG hWnd;
     UINT uID, uFlags, uCallbackMessage;
@@ -139,67 +124,46 @@ class FakeTrayShell {
     GUID guidItem;
     UINT width, height, planes, bpp;
   };
-  static_assert(sizeof(Wine8Data) == kWine8Size, "Wine 8's layout");
+  static_assert(sizeof(Wine8Data) == 960, "Wine 8's layout");
 
-  ShellCall Parse(HWND from, const COPYDATASTRUCT* data) {
+  LRESULT Take(const COPYDATASTRUCT* data) {
     ShellCall call;
     call.code = static_cast<DWORD>(data->dwData);
-    call.size = data->cbData;
-    call.window = from;
-    if (data->cbData < kWine8Size) return call;
-    const Wine8Data* d = static_cast<const Wine8Data*>(data->lpData);
-    call.window = reinterpret_cast<HWND>(static_cast<LONG_PTR>(d->hWnd));
-    call.id = d->uID;
-    call.flags = d->uFlags;
-    call.callbackMessage = d->uCallbackMessage;
-    call.version = d->uTimeout;
-    if (d->uFlags & NIF_TIP) call.tip = Narrow(d->szTip, 128);
-    if (d->uFlags & NIF_INFO) {
-      call.info = Narrow(d->szInfo, 256);
-      call.infoTitle = Narrow(d->szInfoTitle, 64);
-      call.infoFlags = d->dwInfoFlags;
-    }
-    if (d->uFlags & NIF_ICON)
-      call.iconBits.assign(static_cast<const char*>(data->lpData) + kWine8Size, data->cbData - kWine8Size);
-    return call;
-  }
-
-  BOOL Answer(ShellCall* call) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    auto icon = std::make_pair(call->window, call->id);
-    bool held = held_.count(icon) != 0;
-    BOOL answer = FALSE;
-    if (!refusing_ && call->size >= kWine8Size) {
-      switch (call->code) {
-        case NIM_ADD: answer = !held; break;
-        case NIM_MODIFY:
-        case NIM_SETVERSION: answer = held; break;
-        case NIM_DELETE: answer = held; break;
-        default: break;
+    const bool known = data->cbData >= sizeof(Wine8Data);
+    if (known) {
+      const Wine8Data* d = static_cast<const Wine8Data*>(data->lpData);
+      call.window = reinterpret_cast<HWND>(static_cast<LONG_PTR>(d->hWnd));
+      call.id = d->uID;
+      call.flags = d->uFlags;
+      call.callbackMessage = d->uCallbackMessage;
+      call.version = d->uTimeout;
+      if (d->uFlags & NIF_TIP) call.tip = Narrow(d->szTip, 128);
+      if (d->uFlags & NIF_INFO) {
+        call.info = Narrow(d->szInfo, 256);
+        call.infoTitle = Narrow(d->szInfoTitle, 64);
+        call.infoFlags = d->dwInfoFlags;
       }
-      if (answer && call->code == NIM_ADD) held_.insert(icon);
-      if (answer && call->code == NIM_DELETE) held_.erase(icon);
+      if (d->uFlags & NIF_ICON)
+        call.iconBits.assign(static_cast<const char*>(data->lpData) + sizeof(Wine8Data), data->cbData - sizeof(Wine8Data));
     }
-    call->answered = answer != FALSE;
-    calls_.push_back(*call);
-    return answer;
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto icon = std::make_pair(call.window, call.id);
+    const bool held = held_.count(icon) != 0;
+    if (known && !refusing_) {
+      if (call.code == NIM_ADD) call.answered = !held;
+      if (call.code == NIM_MODIFY || call.code == NIM_SETVERSION || call.code == NIM_DELETE) call.answered = held;
+      if (call.answered && call.code == NIM_ADD) held_.insert(icon);
+      if (call.answered && call.code == NIM_DELETE) held_.erase(icon);
+    }
+    calls_.push_back(call);
+    return call.answered;
   }
 
   static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     FakeTrayShell* self = reinterpret_cast<FakeTrayShell*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (message == WM_COPYDATA && self) {
-      ShellCall call = self->Parse(reinterpret_cast<HWND>(wParam), reinterpret_cast<const COPYDATASTRUCT*>(lParam));
-      return self->Answer(&call);
-    }
-    if (message == WM_CLOSE) {
-      DestroyWindow(window);
-      return 0;
-    }
-    if (message == WM_DESTROY) {
-      PostQuitMessage(0);
-      return 0;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
+    if (message == WM_COPYDATA && self) return self->Take(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+    if (message == WM_DESTROY) PostQuitMessage(0);
+    return DefWindowProcW(window, message, wParam, lParam);  // WM_CLOSE destroys it
   }
 
   HDESK desktop_;
