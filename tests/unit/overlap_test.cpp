@@ -3,7 +3,6 @@
 #include "unit/entry_list.h"
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 #include "editor/editor_model.h"
@@ -16,15 +15,7 @@ namespace {
 enum { SUN = 1, MON = 2, TUE = 4, SAT = 64, ALL = -1 };
 const int32_t kWeek = 7 * SECONDS_PER_DAY;
 int32_t At(int h, int m, int s = 0) { return HmsToSeconds(h, m, s); }
-
-ScheduleEntry Entry(int32_t start, int32_t end, int32_t dayMask) {
-  ScheduleEntry e = {};
-  e.startSeconds = start;
-  e.endSeconds = end;
-  e.dayMask = dayMask;
-  std::strcpy(e.outputPattern, "D:\\x.mp3");
-  return e;
-}
+ScheduleEntry Entry(int32_t start, int32_t end, int32_t dayMask) { return WindowEntry(start, end, dayMask); }
 
 // Both entries run by the tick alone, second by second over two weeks: a run
 // begins at a due second and lasts while the clock is in the window. The
@@ -49,26 +40,21 @@ TEST(WindowsOverlap, SharedMomentsOfTheWeekAsTheTickRunsThem) {
     bool overlap;
   } cases[] = {
       {"same weekday, windows cross", Entry(At(9, 0), At(11, 0), MON), Entry(At(10, 0), At(12, 0), MON), true},
-      {"one inside the other", Entry(At(9, 0), At(12, 0), MON | TUE), Entry(At(10, 0), At(10, 1), TUE), true},
       {"same times, another weekday", Entry(At(9, 0), At(11, 0), MON), Entry(At(9, 0), At(11, 0), TUE), false},
       {"touching", Entry(At(9, 0), At(10, 0), MON), Entry(At(10, 0), At(11, 0), MON), false},
       {"touching at midnight", Entry(At(22, 0), At(0, 0), MON), Entry(At(0, 0), At(1, 0), TUE), false},
-      {"over midnight, its own day's morning", Entry(At(23, 0), At(1, 0), MON), Entry(At(0, 30), At(2, 0), MON),
-       true},
-      {"over midnight into a day the other has", Entry(At(23, 0), At(1, 0), MON),
-       Entry(At(0, 30), At(2, 0), TUE), true},
-      {"over midnight, the other starts as it ends", Entry(At(23, 0), At(1, 0), MON),
+      {"over midnight, its own day's morning", Entry(At(23, 0), At(1, 0), MON), Entry(At(0, 30), At(2, 0), MON), true},
+      {"over midnight into the other's day", Entry(At(23, 0), At(1, 0), MON), Entry(At(0, 30), At(2, 0), TUE), true},
+      {"over midnight, other starts as it ends", Entry(At(23, 0), At(1, 0), MON),
        Entry(At(1, 0), At(2, 0), TUE), false},
       {"over midnight over the week's end", Entry(At(23, 0), At(1, 0), SAT), Entry(At(0, 0), At(0, 30), SUN), true},
-      {"over midnight, the evening before has no bit", Entry(At(23, 0), At(1, 0), MON),
-       Entry(At(23, 30), At(23, 59), SUN), false},
+      {"evening before has no bit", Entry(At(23, 0), At(1, 0), MON), Entry(At(23, 30), At(23, 59), SUN), false},
       {"both over midnight", Entry(At(23, 0), At(1, 0), MON), Entry(At(22, 0), At(0, 30), TUE), true},
       {"a mask of 0 never records", Entry(At(9, 0), At(11, 0), 0), Entry(At(9, 0), At(11, 0), ALL), false},
-      {"every day", Entry(At(9, 0), At(11, 0), ALL), Entry(At(10, 0), At(10, 30), SAT), true},
+      {"every day, one inside the other", Entry(At(9, 0), At(11, 0), ALL), Entry(At(10, 0), At(10, 30), SAT), true},
       // Hand-edited lines:
-      {"start equal to end never ends once begun", Entry(At(5, 0), At(5, 0), MON),
-       Entry(At(12, 0), At(13, 0), SAT), true},
-      {"start equal to end without a day", Entry(At(5, 0), At(5, 0), 0), Entry(At(12, 0), At(13, 0), ALL), false},
+      {"start = end never ends once begun", Entry(At(5, 0), At(5, 0), MON), Entry(At(12, 0), At(13, 0), SAT), true},
+      {"start = end without a day", Entry(At(5, 0), At(5, 0), 0), Entry(At(12, 0), At(13, 0), ALL), false},
       {"start past the day leaves midnight's second", Entry(90000, 1, MON), Entry(At(0, 0), At(1, 0), MON), true},
       {"start past the day, other after that second", Entry(90000, 1, MON), Entry(1, At(1, 0), MON), false},
       {"end past the day stops at midnight", Entry(At(23, 0), 90000, MON), Entry(At(0, 0), At(1, 0), TUE), false},
@@ -82,41 +68,32 @@ TEST(WindowsOverlap, SharedMomentsOfTheWeekAsTheTickRunsThem) {
   }
 }
 
-TEST(FirstOverlapping, FirstInListOrderCountsAllAndSkipsTheEntryBeingChanged) {
-  List list(4);
-  list[0] = Entry(At(9, 0), At(10, 0), MON);
-  list[1] = Entry(At(8, 0), At(9, 30), MON);
-  list[2] = Entry(At(9, 0), At(10, 0), TUE);
-  list[3] = Entry(At(9, 45), At(11, 0), MON);
-  for (size_t i = 0; i + 1 < 4; ++i) list[i].next = &list[i + 1];
+TEST(Overlap, TheFirstInListOrderNamedInTheQuestionTheRestCountedTheEntryChangedLeftOut) {
+  List list{Entry(At(9, 0), At(10, 0), MON), Entry(At(8, 0), At(9, 30), MON), Entry(At(9, 0), At(10, 0), TUE),
+            Entry(At(9, 45), At(11, 0), MON)};
   const ScheduleEntry candidate = Entry(At(9, 15), At(9, 50), MON);
   int count = -1;
   EXPECT_EQ(FirstOverlapping(list.head(), &candidate, nullptr, &count), &list[0]);
   EXPECT_EQ(count, 3);
-  // Modifying entry 0 into the candidate's window compares it with the others only.
+  // Entry 0 changed into the candidate's window is compared with the others only.
   EXPECT_EQ(FirstOverlapping(list.head(), &candidate, &list[0], &count), &list[1]);
   EXPECT_EQ(count, 2);
   const ScheduleEntry apart = Entry(At(20, 0), At(21, 0), MON);
   EXPECT_EQ(FirstOverlapping(list.head(), &apart, nullptr, &count), nullptr);
   EXPECT_EQ(count, 0);
-}
 
-TEST(OverlapQuestion, NamesTheOtherWindowAndWholePatternAndCountsTheRest) {
-  ScheduleEntry other = Entry(At(23, 0), At(1, 0, 5), MON);
+  // The question: the other's window and whole pattern, the further ones
+  // counted (none without them), and what it asks (그래도 저장할까요?) last.
   const std::string pattern = "D:\\" + std::string(PATH_CAPACITY - 1 - 3, 'p');
-  std::strcpy(other.outputPattern, pattern.c_str());
-  char text[OVERLAP_QUESTION_CAPACITY];
+  const ScheduleEntry other = WindowEntry(At(23, 0), At(1, 0, 5), MON, pattern.c_str());
+  const std::string ask = "\n\xB1\xD7\xB7\xA1\xB5\xB5 \xC0\xFA\xC0\xE5\xC7\xD2\xB1\xEE\xBF\xE4?";
+  char text[OVERLAP_QUESTION_CAPACITY], further[64];
+  std::snprintf(further, sizeof further, STR_OVERLAP_MORE, 2);
   ASSERT_EQ(FormatOverlapQuestion(text, sizeof text, &other, 2), 1);
   const std::string question = text;
   EXPECT_NE(question.find("23:00:00 - 01:00:05  " + pattern + "\n"), std::string::npos);
-  char further[64];
-  std::snprintf(further, sizeof further, STR_OVERLAP_MORE, 2);
   EXPECT_NE(question.find(further), std::string::npos);
-  // The question ends with what it asks.
-  const std::string ask = "\n\xB1\xD7\xB7\xA1\xB5\xB5 \xC0\xFA\xC0\xE5\xC7\xD2\xB1\xEE\xBF\xE4?";  // 그래도 저장할까요?
   EXPECT_EQ(question.substr(question.size() - ask.size()), ask);
-
-  // No count without further entries.
   ASSERT_EQ(FormatOverlapQuestion(text, sizeof text, &other, 0), 1);
   EXPECT_NE(std::string(text).find("01:00:05  " + pattern + "\n\n"), std::string::npos);
 }

@@ -42,6 +42,10 @@ std::string Next(const char* weekday, const char* window, const std::string& wai
   return Printf(STR_NEXT_RECORDING, weekday, window, wait.c_str());
 }
 
+int32_t H(int h, int m, int s = 0) { return HmsToSeconds(h, m, s); }
+// 2026-12-07 is a Monday.
+LocalTimeFields Monday(int h, int m, int s = 0) { return Date(2026, 12, 7, MON, h, m, s); }
+
 struct NextCase {
   const char* what;
   int32_t start, end, dayMask;
@@ -54,50 +58,35 @@ struct NextCase {
 
 TEST(NextRecording, SaysWhatRecordsOrWhatComesNextAndHowLongUntilIt) {
   const std::string noPlugin = Printf(STR_NEXT_RECORDING_PLUGIN, STR_REASON_NO_PLUGIN);
-  // 2026-12-07 is a Monday.
+  const std::string window = "07:00:00 - 09:00:00";
   const NextCase cases[] = {
-      {"recording: its file, without the folder", HmsToSeconds(7, 0, 0), HmsToSeconds(9, 0, 0), ALL_DAYS, 1,
-       "D:\\radio\\morning-1207.mp3", Date(2026, 12, 7, MON, 8, 0, 0), true,
-       Printf(STR_NEXT_RECORDING_NOW, "07:00:00 - 09:00:00", "morning-1207.mp3")},
-      {"recording taken over: the pattern", HmsToSeconds(7, 0, 0), HmsToSeconds(9, 0, 0), ALL_DAYS, 1, nullptr,
-       Date(2026, 12, 7, MON, 8, 0, 0), true, Printf(STR_NEXT_RECORDING_NOW, "07:00:00 - 09:00:00", "%4Y%2M%2D.mp3")},
-      {"next today", HmsToSeconds(13, 12, 0), HmsToSeconds(14, 0, 0), 1 << MON, 0, nullptr,
-       Date(2026, 12, 7, MON, 10, 0, 30), true,
+      {"recording: its file, without the folder", H(7, 0), H(9, 0), ALL_DAYS, 1, "D:\\radio\\morning-1207.mp3",
+       Monday(8, 0), true, Printf(STR_NEXT_RECORDING_NOW, window.c_str(), "morning-1207.mp3")},
+      {"recording taken over: the pattern", H(7, 0), H(9, 0), ALL_DAYS, 1, nullptr, Monday(8, 0), true,
+       Printf(STR_NEXT_RECORDING_NOW, window.c_str(), "%4Y%2M%2D.mp3")},
+      {"a start on its way", H(7, 0), H(9, 0), ALL_DAYS, 2, nullptr, Monday(8, 0), true,
+       Printf(STR_NEXT_RECORDING_STARTING, window.c_str())},
+      {"next today", H(13, 12), H(14, 0), 1 << MON, 0, nullptr, Monday(10, 0, 30), true,
        Next(STR_WEEKDAY_1, "13:12:00 - 14:00:00", Printf(STR_WAIT_HOURS " " STR_WAIT_MINUTES, 3, 11))},
-      {"next after midnight", HmsToSeconds(1, 30, 0), HmsToSeconds(2, 0, 0), 1 << TUE, 0, nullptr,
-       Date(2026, 12, 7, MON, 23, 0, 0), true,
-       Next(STR_WEEKDAY_2, "01:30:00 - 02:00:00", Printf(STR_WAIT_HOURS " " STR_WAIT_MINUTES, 2, 30))},
-      {"in six days", HmsToSeconds(9, 0, 0), HmsToSeconds(10, 0, 0), 1 << SUN, 0, nullptr,
-       Date(2026, 12, 7, MON, 6, 0, 0), true,
-       Next(STR_WEEKDAY_0, "09:00:00 - 10:00:00", Printf(STR_WAIT_DAYS " " STR_WAIT_HOURS, 6, 3))},
-      {"a whole week less a minute: a zero part is left out", HmsToSeconds(5, 59, 0), HmsToSeconds(6, 0, 0),
-       1 << MON, 0, nullptr, Date(2026, 12, 7, MON, 6, 0, 0), true,
+      // Also the weekday counted round the week back to its own.
+      {"a week less a minute: days, hours", H(5, 59), H(6, 0), 1 << MON, 0, nullptr, Monday(6, 0), true,
        Next(STR_WEEKDAY_1, "05:59:00 - 06:00:00", Printf(STR_WAIT_DAYS " " STR_WAIT_HOURS, 6, 23))},
-      {"under a minute", HmsToSeconds(10, 0, 40), HmsToSeconds(11, 0, 0), ALL_DAYS, 0, nullptr,
-       Date(2026, 12, 7, MON, 10, 0, 0), true, Next(STR_WEEKDAY_1, "10:00:40 - 11:00:00", Printf(STR_WAIT_SECONDS, 40))},
-      {"over midnight, opening at midnight of its day", HmsToSeconds(23, 0, 0), HmsToSeconds(1, 0, 0), 1 << TUE,
-       0, nullptr, Date(2026, 12, 7, MON, 23, 30, 0), true,
+      {"under a minute", H(10, 0, 40), H(11, 0), ALL_DAYS, 0, nullptr, Monday(10, 0), true,
+       Next(STR_WEEKDAY_1, "10:00:40 - 11:00:00", Printf(STR_WAIT_SECONDS, 40))},
+      // Open from midnight of its own day, the weekday after now's.
+      {"over midnight, opening at midnight", H(23, 0), H(1, 0), 1 << TUE, 0, nullptr, Monday(23, 30), true,
        Next(STR_WEEKDAY_2, "23:00:00 - 01:00:00", Printf(STR_WAIT_MINUTES, 30))},
-      {"a start on its way", HmsToSeconds(7, 0, 0), HmsToSeconds(9, 0, 0), ALL_DAYS, 2, nullptr,
-       Date(2026, 12, 7, MON, 7, 0, 0), true, Printf(STR_NEXT_RECORDING_STARTING, "07:00:00 - 09:00:00")},
-      {"over midnight, open and nothing records", HmsToSeconds(23, 0, 0), HmsToSeconds(1, 0, 0), ALL_DAYS, 0,
-       nullptr, Date(2026, 12, 8, TUE, 0, 30, 0), true, Printf(STR_NEXT_RECORDING_DUE, "23:00:00 - 01:00:00")},
-      {"no plug-in: said behind the next window", HmsToSeconds(13, 0, 0), HmsToSeconds(14, 0, 0), ALL_DAYS, 0,
-       nullptr, Date(2026, 12, 7, MON, 12, 0, 0), false,
+      {"over midnight, open and nothing records", H(23, 0), H(1, 0), ALL_DAYS, 0, nullptr,
+       Date(2026, 12, 8, TUE, 0, 30, 0), true, Printf(STR_NEXT_RECORDING_DUE, "23:00:00 - 01:00:00")},
+      {"no plug-in: said behind the next window", H(13, 0), H(14, 0), ALL_DAYS, 0, nullptr, Monday(12, 0), false,
        Next(STR_WEEKDAY_1, "13:00:00 - 14:00:00", Printf(STR_WAIT_HOURS, 1)) + noPlugin},
-      {"none ahead", HmsToSeconds(9, 0, 0), HmsToSeconds(10, 0, 0), 0, 0, nullptr,
-       Date(2026, 12, 7, MON, 6, 0, 0), true, STR_NEXT_RECORDING_NONE},
-      {"none ahead, no plug-in", HmsToSeconds(9, 0, 0), HmsToSeconds(10, 0, 0), 0, 0, nullptr,
-       Date(2026, 12, 7, MON, 6, 0, 0), false, STR_NEXT_RECORDING_NONE + noPlugin},
+      {"none ahead, no plug-in", H(9, 0), H(10, 0), 0, 0, nullptr, Monday(6, 0), false,
+       STR_NEXT_RECORDING_NONE + noPlugin},
   };
   for (const NextCase& c : cases) {
-    List list(1);
-    list[0].startSeconds = c.start;
-    list[0].endSeconds = c.end;
-    list[0].dayMask = c.dayMask;
+    List list{WindowEntry(c.start, c.end, c.dayMask, "D:\\radio\\%4Y%2M%2D.mp3")};
     list[0].recording = c.recording == 1;
     list[0].run.starting = c.recording == 2;
-    CopyText(list[0].outputPattern, sizeof list[0].outputPattern, "D:\\radio\\%4Y%2M%2D.mp3");
     char text[NEXT_RECORDING_CAPACITY];
     EXPECT_EQ(FormatNextRecording(text, sizeof text, list.head(), c.now, c.file, c.pluginKnown), 1) << c.what;
     EXPECT_EQ(text, c.expected) << c.what;
@@ -109,26 +98,20 @@ TEST(NextRecording, TheTipHoldsAtMost127CharactersCutBetweenWholeCharacters) {
   // would keep half of what the notification area can show.
   std::string name;
   for (int i = 0; i < 150; ++i) name += "\xB3\xEC";  // 녹
-  List list(1);
-  list[0].startSeconds = HmsToSeconds(7, 0, 0);
-  list[0].endSeconds = HmsToSeconds(9, 0, 0);
-  list[0].dayMask = ALL_DAYS;
+  List list{WindowEntry(H(7, 0), H(9, 0))};
   list[0].recording = 1;
   const std::string file = "D:\\" + name + ".mp3";
   char text[NEXT_RECORDING_CAPACITY];
-  ASSERT_EQ(FormatNextRecording(text, sizeof text, list.head(), Date(2026, 12, 7, MON, 8, 0, 0), file.c_str(), true), 1);
+  ASSERT_EQ(FormatNextRecording(text, sizeof text, list.head(), Monday(8, 0), file.c_str(), true), 1);
   const std::string whole = text;
   EXPECT_EQ(CutToCharacters(text, TRAY_TIP_CHARACTERS), 0);
   const std::string tip = text;
   EXPECT_EQ(Characters(tip), 127u);
-  EXPECT_GT(tip.size(), 127u);
   ASSERT_EQ(tip.substr(tip.size() - 3), "...");
   EXPECT_EQ(whole.compare(0, tip.size() - 3, tip, 0, tip.size() - 3), 0);
-  EXPECT_EQ(WholeCharPrefix(tip.c_str(), tip.size() - 3, tip.size() - 3), tip.size() - 3);
 
   // One ASCII character odd out: the cut falls before a Hangul one, not inside it.
-  std::string odd = "x" + name;
-  CopyText(text, sizeof text, odd.c_str());
+  CopyText(text, sizeof text, ("x" + name).c_str());
   CutToCharacters(text, 10);
   EXPECT_EQ(std::string(text), "x" + name.substr(0, 12) + "...");
   // What fits is left alone, to the character.
@@ -146,42 +129,37 @@ struct RuleCase {
 };
 
 TEST(Balloons, OnlyProblemsBalloonAndAFailedTryWaitsForItsWindowToRecover) {
+  // A kind without a rule of its own never balloons (the plug-in lost by itself, a recording started).
   const RuleCase cases[] = {
       {HISTORY_NOT_STARTED, REASON_NO_PLUGIN, BALLOON_UNLESS_RECOVERED},
       {HISTORY_MISSED, REASON_NO_PLUGIN, BALLOON_AT_ONCE},
       {HISTORY_MISSED, REASON_PROGRAM_NOT_RUNNING, BALLOON_COUNTED},
       {HISTORY_MISSED, REASON_NOT_CHECKED, BALLOON_COUNTED},
       {HISTORY_MISSED, REASON_STOPPED_BY_USER, BALLOON_NEVER},
+      {HISTORY_MISSED, REASON_FILE_EMPTY, BALLOON_AT_ONCE},
       {HISTORY_RECORDING_STOPPED, REASON_PLUGIN_LOST, BALLOON_AT_ONCE},
       {HISTORY_RECORDING_STOPPED, REASON_RECORDING_STOPPED, BALLOON_AT_ONCE},
       {HISTORY_RECORDING_STOPPED, REASON_WINDOW_ENDED, BALLOON_NEVER},
       {HISTORY_DISK_SHORT, REASON_NONE, BALLOON_AT_ONCE},
       {HISTORY_DISK_FULL, REASON_NONE, BALLOON_AT_ONCE},
       {HISTORY_RECORDING_STARTED, REASON_NONE, BALLOON_NEVER},
-      {HISTORY_PLUGIN_FOUND, REASON_NONE, BALLOON_NEVER},
       {HISTORY_PLUGIN_LOST, REASON_NONE, BALLOON_NEVER},
-      {HISTORY_WAKE_SET, REASON_NONE, BALLOON_NEVER},
       {HISTORY_CHECKED_AHEAD, REASON_NO_DRIVE, BALLOON_AHEAD},
-      {HISTORY_WRONG_CODE_PAGE, REASON_NONE, BALLOON_NEVER},
       {HISTORY_FILE_NOT_GROWING, REASON_NONE, BALLOON_AT_ONCE},
       {HISTORY_RECORDING_CUT_SHORT, REASON_NONE, BALLOON_AT_ONCE},
-      {HISTORY_MISSED, REASON_FILE_EMPTY, BALLOON_AT_ONCE},
   };
   for (const RuleCase& c : cases)
     EXPECT_EQ(BalloonWhenTold(c.kind, c.reason), c.when) << HistoryEventText(c.kind) << " / " << c.reason;
 }
 
 TEST(Balloons, SpeakInTheHistorysWordsAboutTheWindow) {
-  ScheduleEntry entry{};
-  entry.startSeconds = HmsToSeconds(7, 0, 0);
-  entry.endSeconds = HmsToSeconds(9, 0, 0);
+  const ScheduleEntry entry = WindowEntry(H(7, 0), H(9, 0));
   char title[BALLOON_TITLE_CAPACITY], text[BALLOON_TEXT_CAPACITY];
   FormatBalloon(title, sizeof title, text, sizeof text, HISTORY_MISSED, &entry, REASON_NO_PLUGIN, nullptr);
   EXPECT_STREQ(title, STR_HISTORY_MISSED);
   EXPECT_EQ(std::string(text), Printf(STR_BALLOON_ABOUT_WINDOW, "07:00:00 - 09:00:00", STR_REASON_NO_PLUGIN));
   FormatBalloon(title, sizeof title, text, sizeof text, HISTORY_RECORDING_STOPPED, &entry, REASON_PLUGIN_LOST, nullptr);
-  EXPECT_STREQ(title, STR_BALLOON_RECORDING_CUT);
-  EXPECT_EQ(std::string(text), Printf(STR_BALLOON_ABOUT_WINDOW, "07:00:00 - 09:00:00", STR_REASON_PLUGIN_LOST));
+  EXPECT_STREQ(title, STR_BALLOON_RECORDING_CUT);  // a title of the rule's own
   // A detail is the history's own, a long folder in it cut to what a balloon holds.
   std::string detail = "D:\\" + std::string(400, 'a');
   FormatBalloon(title, sizeof title, text, sizeof text, HISTORY_DISK_SHORT, &entry, REASON_NONE, detail.c_str());
@@ -196,11 +174,8 @@ TEST(Balloons, SpeakInTheHistorysWordsAboutTheWindow) {
 }
 
 TEST(Balloons, AReasonBalloonsOncePerWindowAndAgainInTheNextOne) {
-  List list(1);
+  List list{WindowEntry(H(7, 0), H(8, 0))};
   ScheduleEntry& e = list[0];
-  e.startSeconds = HmsToSeconds(7, 0, 0);
-  e.endSeconds = HmsToSeconds(8, 0, 0);
-  e.dayMask = ALL_DAYS;
   auto watch = [&](const LocalTimeFields& time) { WatchEntry(list.head(), &e, TickReading{time, 0, PLUGIN_NONE}); };
   watch(Date(2026, 12, 7, MON, 7, 0, 0));
   EXPECT_TRUE(NoteBallooned(&e, REASON_NO_PLUGIN));
