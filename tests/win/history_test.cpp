@@ -1,6 +1,8 @@
 // The recording history on the real file system: lines appended beside the
 // settings file, the older file kept at the bound, and a history that cannot
-// be written, which must not keep the main dialog from recording.
+// be written, which must not keep the main dialog from recording; then what
+// the main dialog tells of a window's drive and file, ahead of it and while
+// it records, in the history, the status line and balloons.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +12,7 @@
 #include <vector>
 
 #include "app/app_win32.h"
+#include "app/check_ahead_win32.h"
 #include "app/disk_watch_win32.h"
 #include "app/history_events_win32.h"
 #include "app/main_dialog_win32.h"
@@ -22,6 +25,7 @@
 #include "schedule/schedule_win32.h"
 #include "scheduler/naming_win32.h"
 #include "text/files_win32.h"
+#include "text/text.h"
 #include "win/main_dialog_fixture.h"
 #include "win/win_support.h"
 
@@ -211,6 +215,22 @@ class DiskDialog : public MainDialogTest {
   }
   std::string Status() { return ItemText(dialog_, IDC_MAIN_STATUS); }
   size_t Lines(const char* event) { return e2e::product::HistoryOf(dir_, event).size(); }
+  // The schedule `lines` shown with the timers stopped, entry 0 the one watched.
+  void OpenStill(const std::string& lines) {
+    OpenWith(STR_KEY_AUTO_START_PLAYER "=0\r\n[MP3Schedule]\r\n" + lines);
+    if (HasFatalFailure()) return;
+    KillTimer(dialog_, TIMER_SECOND_TICK);
+    KillTimer(dialog_, TIMER_PLUGIN_SEARCH);
+    entry_ = scheduleList;
+  }
+  static std::string Line(int key, int64_t start, int64_t end, const std::string& pattern,
+                          const std::string& parameters = "4 1 -1 0") {
+    return e2e::product::Line(key, static_cast<int>(start % 86400), static_cast<int>(end % 86400), pattern, parameters);
+  }
+  static std::string Window(int64_t start, int64_t end) {
+    return e2e::product::WindowTimes(start % 86400, end % 86400);
+  }
+  std::string Window() { return Window(start_, start_ + 3600); }
 
   int64_t start_ = 0;
   std::string file_;
@@ -280,19 +300,107 @@ TEST_F(DiskDialog, UnknownIsSilentShortAndFullAreToldOnceAWindowAndTheWarningGiv
   EXPECT_EQ(Status(), notice);
 }
 
+// ---- The look at each window before it opens, every drive with room ----
+
+// A drive letter the system does not have, as "Q:\".
+std::string AbsentDrive() {
+  const DWORD drives = GetLogicalDrives();
+  for (char letter = 'Q'; letter <= 'Y'; ++letter)
+    if (!(drives & (1u << (letter - 'A')))) return std::string(1, letter) + ":\\";
+  return std::string();
+}
+
+// Readings from the test's start, no plug-in known.
+class AheadDialog : public DiskDialog {
+ protected:
+  void SetUp() override {
+    DiskDialog::SetUp();
+    drive = FakeDrive{1, 1ull << 40, {}};
+    freeSpaceQuery = AskFakeDrive;
+  }
+  TickReading At(int64_t fromNow) {
+    TickReading reading = DiskDialog::At(fromNow);
+    reading.plugin = PLUGIN_NONE;
+    return reading;
+  }
+  std::vector<std::string> Ahead() { return e2e::product::HistoryOf(dir_, STR_HISTORY_CHECKED_AHEAD); }
+};
+
+// At once at start for a window nearer than the lead, at the lead for the
+// others, one history line per window and reason, nothing when all is well,
+// and the warning in the status line until the window opens.
+TEST_F(AheadDialog, AtOnceAtStartThenAtTheLeadOneLinePerWindowAndReasonWithAWarningUntilItOpens) {
+  using namespace e2e::product;
+  AvoidMidnight();
+  const std::string absent = AbsentDrive();
+  ASSERT_FALSE(absent.empty());
+  start_ = LocalSecondsOf(LocalTimeNow());
+  const int64_t soon = start_ + 300, sooner = start_ + 240, later = start_ + 3600;
+  // Two windows nearer than the lead, one on a drive that is not there; one
+  // an hour ahead. The player would be started for them (its path is a file).
+  OpenWith(STR_KEY_CHECK_AHEAD_MINUTES "=10\r\n[MP3Schedule]\r\n" + Line(0, soon, soon + 60, absent + "rec\\a.mp3") +
+           Line(1, later, later + 3600, dir_ + "later\\b.mp3") + Line(2, sooner, sooner + 60, dir_ + "sooner\\c.mp3"));
+  if (HasFatalFailure()) return;
+
+  // Both near windows are looked at by the first ticks, one a tick; the
+  // sound one's folder is made.
+  ASSERT_TRUE(PumpUntil([&] { return !Ahead().empty() && !drive.asked.empty(); }, 4000)) << Joined(Ahead());
+  KillTimer(dialog_, TIMER_SECOND_TICK);
+  KillTimer(dialog_, TIMER_PLUGIN_SEARCH);
+  std::vector<std::string> lines = Ahead();
+  ASSERT_EQ(lines.size(), 1u) << Joined(lines);
+  EXPECT_EQ(HistoryBody(lines[0]), STR_HISTORY_CHECKED_AHEAD "  " + Window(soon, soon + 60) + "  " +
+                                       STR_REASON_NO_DRIVE ": " + absent + "rec\\");
+  EXPECT_EQ(drive.asked, std::vector<std::string>{dir_ + "sooner\\"});
+  EXPECT_EQ(PathKind((dir_ + "sooner").c_str()), 2);
+  // The warning stands over the plain status until its window opens, then the plain status is back.
+  const std::string warning = STR_HISTORY_CHECKED_AHEAD "(" + Window(soon, soon + 60) + "): " STR_REASON_NO_DRIVE;
+  EXPECT_EQ(Status(), warning);
+  ShowStatus(dialog_, STR_STATUS_SEARCHING);
+  WatchWindows(At(200));
+  EXPECT_EQ(Status(), warning);
+  WatchWindows(At(300));
+  EXPECT_EQ(Status(), STR_STATUS_SEARCHING);
+
+  // The hour's window: not before the lead, at the lead with nothing to say, once.
+  for (int64_t lead : {601, 600, 599}) {
+    CheckWindowsAheadAfterTick(At(3600 - lead));
+    EXPECT_EQ(PathKind((dir_ + "later").c_str()), lead == 601 ? 0 : 2) << lead;
+  }
+  EXPECT_EQ(drive.asked.size(), 2u);
+  EXPECT_EQ(Ahead().size(), 1u);
+
+  // The next day its drive is short: told once; the entry changed to the
+  // absent drive is looked at again and tells only what is new.
+  drive.freeBytes = 10ull << 20;
+  const int64_t tomorrow = 86400 + 3600 - 600;
+  for (int64_t t : {0, 1}) CheckWindowsAheadAfterTick(At(tomorrow + t));
+  ScheduleEntry* hour = scheduleList;
+  while (hour && std::string(hour->outputPattern).find("later") == std::string::npos) hour = hour->next;
+  ASSERT_NE(hour, nullptr);
+  CopyText(hour->outputPattern, sizeof hour->outputPattern, (absent + "later\\b.mp3").c_str());
+  for (int64_t t : {2, 3}) CheckWindowsAheadAfterTick(At(tomorrow + t));
+  EXPECT_EQ(drive.asked.size(), 3u);
+  lines = Ahead();
+  ASSERT_EQ(lines.size(), 3u) << Joined(lines);
+  const std::string window = Window(later, later + 3600);
+  // 필요 59 MB, 남은 공간 10 MB: an hour at 128 kbit/s and the margin.
+  EXPECT_EQ(HistoryBody(lines[1]), STR_HISTORY_CHECKED_AHEAD "  " + window + "  " STR_HISTORY_DISK_SHORT
+                                   ": \xC7\xCA\xBF\xE4 59 MB, \xB3\xB2\xC0\xBA \xB0\xF8\xB0\xA3 10 MB (" +
+                                       dir_ + "later\\)");
+  EXPECT_EQ(HistoryBody(lines[2]),
+            STR_HISTORY_CHECKED_AHEAD "  " + window + "  " STR_REASON_NO_DRIVE ": " + absent + "later\\");
+}
+
 // ---- Balloons, through the sink the notification area takes ----
 
 struct Balloon {
   std::string title, text;
+  bool operator==(const Balloon& other) const { return title == other.title && text == other.text; }
 };
+void PrintTo(const Balloon& balloon, std::ostream* out) { *out << balloon.title << " / " << balloon.text; }
 std::vector<Balloon> balloons;
 void RecordBalloon(const char* title, const char* text) { balloons.push_back({title, text}); }
-
-std::string Printed(const char* format, int count, const char* reason) {
-  char text[256];
-  snprintf(text, sizeof text, format, count, reason);
-  return text;
-}
 
 // Entry 0's window an hour from now, every day; the test hands the history
 // readings of its own, as the tick would, and watches what balloons.
@@ -301,21 +409,32 @@ class BalloonDialog : public DiskDialog {
   void SetUp() override {
     DiskDialog::SetUp();
     balloons.clear();
-    shellBalloons_ = balloonSink;
     balloonSink = RecordBalloon;
   }
   void TearDown() override {
     balloonSink = shellBalloons_;
     DiskDialog::TearDown();
   }
-  void (*shellBalloons_)(const char*, const char*) = nullptr;
   void Watch(int64_t fromStart, PluginState plugin) {
     TickReading reading = At(fromStart);
     reading.plugin = plugin;
     WatchWindows(reading);
     BalloonsAfterTick(reading);
   }
-  std::string Window() { return e2e::product::WindowTimes(start_ % 86400, (start_ + 3600) % 86400); }
+  // The balloons shown since the last look.
+  std::vector<Balloon> Shown() {
+    std::vector<Balloon> shown;
+    shown.swap(balloons);
+    return shown;
+  }
+  Balloon Told(const char* title, const char* reason) { return {title, Window() + " \xA1\xAA " + reason}; }
+  static Balloon Counted(int count, const char* reason) {
+    char text[256];
+    snprintf(text, sizeof text, STR_BALLOON_MISSED_COUNT, count, reason);
+    return {STR_HISTORY_MISSED, text};
+  }
+
+  decltype(balloonSink) shellBalloons_ = balloonSink;
 };
 
 TEST_F(BalloonDialog, MissedAtStartIsOneCountedBalloonAProblemOneBalloonAndWhatRecoversNone) {
@@ -324,93 +443,72 @@ TEST_F(BalloonDialog, MissedAtStartIsOneCountedBalloonAProblemOneBalloonAndWhatR
   start_ = now + 3600;
   WriteFileText(dir_ + "Tavelund.log", "an earlier run\r\n");
   ASSERT_TRUE(e2e::AgeFile(dir_ + "Tavelund.log", 600));
-  OpenWith(STR_KEY_AUTO_START_PLAYER "=0\r\n[MP3Schedule]\r\n" +
-           e2e::product::Line(0, static_cast<int>(start_ % 86400), static_cast<int>((start_ + 3600) % 86400),
-                              dir_ + "take.mp3") +
-           e2e::product::Line(1, static_cast<int>((now - 300) % 86400), static_cast<int>((now - 240) % 86400),
-                              dir_ + "a.mp3") +
-           e2e::product::Line(2, static_cast<int>((now - 200) % 86400), static_cast<int>((now - 150) % 86400),
-                              dir_ + "b.mp3"));
+  OpenStill(Line(0, start_, start_ + 3600, dir_ + "take.mp3") + Line(1, now - 300, now - 240, dir_ + "a.mp3") +
+            Line(2, now - 200, now - 150, dir_ + "b.mp3"));
   if (HasFatalFailure()) return;
-  KillTimer(dialog_, TIMER_SECOND_TICK);
-  KillTimer(dialog_, TIMER_PLUGIN_SEARCH);
-  entry_ = scheduleList;
-  ASSERT_EQ(balloons.size(), 1u);
-  EXPECT_EQ(balloons[0].title, STR_HISTORY_MISSED);
-  EXPECT_EQ(balloons[0].text, Printed(STR_BALLOON_MISSED_COUNT, 2, STR_REASON_PROGRAM_NOT_RUNNING));
-  balloons.clear();
+  EXPECT_EQ(Shown(), std::vector<Balloon>{Counted(2, STR_REASON_PROGRAM_NOT_RUNNING)});
 
   // No plug-in for the whole window: told at once in the history, in a
   // balloon only once the window has had its half minute to recover; the
   // window missed for the same reason balloons no more.
   Watch(0, PLUGIN_NONE);
   Watch(10, PLUGIN_NONE);
-  EXPECT_EQ(e2e::product::HistoryOf(dir_, STR_HISTORY_NOT_STARTED).size(), 1u);
-  EXPECT_TRUE(balloons.empty());
+  EXPECT_EQ(Lines(STR_HISTORY_NOT_STARTED), 1u);
+  EXPECT_TRUE(Shown().empty());
   Watch(31, PLUGIN_NONE);
   Watch(60, PLUGIN_NONE);
-  ASSERT_EQ(balloons.size(), 1u);
-  EXPECT_EQ(balloons[0].title, STR_HISTORY_NOT_STARTED);
-  EXPECT_EQ(balloons[0].text, Window() + " \xA1\xAA " STR_REASON_NO_PLUGIN);
+  EXPECT_EQ(Shown(), std::vector<Balloon>{Told(STR_HISTORY_NOT_STARTED, STR_REASON_NO_PLUGIN)});
   Watch(3600, PLUGIN_NONE);
-  EXPECT_EQ(e2e::product::HistoryOf(dir_, STR_HISTORY_MISSED).size(), 3u);
-  EXPECT_EQ(balloons.size(), 1u);
-  balloons.clear();
+  EXPECT_EQ(Lines(STR_HISTORY_MISSED), 3u);
+  EXPECT_TRUE(Shown().empty());
 
   // A day without readings: the two windows it passed are one balloon.
   // Tomorrow the player comes up a few seconds late and the window records:
-  // no balloon. The plug-in then goes twice while recording: told twice in
-  // the history, once in a balloon.
+  // no balloon. The plug-in then goes twice while recording: one balloon.
   Watch(86400, PLUGIN_NONE);
-  ASSERT_EQ(balloons.size(), 1u);
-  EXPECT_EQ(balloons[0].text, Printed(STR_BALLOON_MISSED_COUNT, 2, STR_REASON_NOT_CHECKED));
-  balloons.clear();
+  EXPECT_EQ(Shown(), std::vector<Balloon>{Counted(2, STR_REASON_NOT_CHECKED)});
   NoteRecording(entry_);
   NoteWindowRecorded(entry_);
   Watch(86400 + 5, PLUGIN_RECORDING);
   Watch(86400 + 40, PLUGIN_RECORDING);
-  EXPECT_TRUE(balloons.empty());
+  EXPECT_TRUE(Shown().empty());
   for (int lost = 0; lost < 2; ++lost) {
     HistoryPluginLost(entry_, true);
     NoteRecording(entry_);
   }
-  ASSERT_EQ(balloons.size(), 1u);
-  EXPECT_EQ(balloons[0].title, STR_BALLOON_RECORDING_CUT);
-  EXPECT_EQ(balloons[0].text, Window() + " \xA1\xAA " STR_REASON_PLUGIN_LOST);
+  EXPECT_EQ(Shown(), std::vector<Balloon>{Told(STR_BALLOON_RECORDING_CUT, STR_REASON_PLUGIN_LOST)});
   NoteStopped(entry_);
   Watch(86400 + 3600, PLUGIN_IDLE);
-  EXPECT_EQ(balloons.size(), 1u);
+  EXPECT_TRUE(Shown().empty());
 }
 
 // ---- The recording's file, its size given by the test ----
 
 TEST_F(DiskDialog, FileLookedAtEachMinuteAndAtTheEndOneLineAWindowNothingForAnAdoptedRecording) {
-  using e2e::product::HistoryOf;
   // An hour at 128 kbit/s (16 000 bytes a second) with MP3 parameters, every day, an hour from now.
   start_ = LocalSecondsOf(LocalTimeNow()) + 3600;
   file_ = dir_ + "rec\\take.mp3";
-  OpenWith(STR_KEY_AUTO_START_PLAYER "=0\r\n[MP3Schedule]\r\n0=" + Clock(start_) + " " + Clock(start_ + 3600) + " " +
-           file_ + "|4 1 -1 1\r\n");
+  OpenStill(Line(0, start_, start_ + 3600, file_, "4 1 -1 1"));
   if (HasFatalFailure()) return;
-  KillTimer(dialog_, TIMER_SECOND_TICK);
-  KillTimer(dialog_, TIMER_PLUGIN_SEARCH);
-  entry_ = scheduleList;
-  drive = FakeDrive{};
-  drive.known = 0;
+  drive = FakeDrive{0, 0, {}};
   freeSpaceQuery = AskFakeDrive;
   file = FakeFile{};
   fileSizeQuery = AskFakeFile;
   const std::string plain = Status();
-  const std::string window = "  " + e2e::product::WindowTimes(start_ % 86400, (start_ + 3600) % 86400) + "  ";
+  // The event's lines after the window's times.
   auto bodies = [&](const char* event) {
-    std::vector<std::string> lines = HistoryOf(dir_, event);
-    for (std::string& line : lines) line = e2e::product::HistoryBody(line).substr(strlen(event) + window.size());
+    std::vector<std::string> lines = e2e::product::HistoryOf(dir_, event);
+    for (std::string& line : lines) line = e2e::product::HistoryBody(line).substr(strlen(event) + Window().size() + 4);
     return lines;
   };
   auto recordDay = [&](int64_t opening) {
     Tick(opening - 2, TICK_NOTHING, true);
     Tick(opening, TICK_START);
     Tick(opening + 1, TICK_CONFIRM);
+  };
+  auto endDay = [&](int64_t opening) {
+    Tick(opening + 3600, TICK_STOP);
+    Tick(opening + 3601);
   };
 
   // Today it grows, stands still for two minutes, grows again; at the end it
@@ -425,8 +523,7 @@ TEST_F(DiskDialog, FileLookedAtEachMinuteAndAtTheEndOneLineAWindowNothingForAnAd
   file.bytes = 16000 * 1000;
   Tick(240);
   EXPECT_EQ(Status(), plain);
-  Tick(3600, TICK_STOP);
-  Tick(3601);
+  endDay(0);
   // 녹음 시간 끝, 15.3 MB, 약 16분 40초; 파일에 약 16분 40초, 녹음한 시간 59분 59초 (from the report to the stop)
   EXPECT_EQ(bodies(STR_HISTORY_RECORDING_STOPPED),
             std::vector<std::string>{STR_REASON_WINDOW_ENDED ", 15.3 MB, \xBE\xE0 16\xBA\xD0 40\xC3\xCA"});
@@ -438,8 +535,7 @@ TEST_F(DiskDialog, FileLookedAtEachMinuteAndAtTheEndOneLineAWindowNothingForAnAd
   file.found = 0;
   recordDay(86400);
   Tick(86400 + 60);
-  Tick(86400 + 3600, TICK_STOP);
-  Tick(86400 + 3601);
+  endDay(86400);
   EXPECT_EQ(bodies(STR_HISTORY_FILE_NOT_GROWING).back(), file_ + ", " STR_HISTORY_NO_FILE);
   EXPECT_EQ(bodies(STR_HISTORY_RECORDING_STOPPED).back(), STR_REASON_WINDOW_ENDED);
   EXPECT_EQ(bodies(STR_HISTORY_MISSED), std::vector<std::string>{STR_REASON_FILE_MISSING});
@@ -447,8 +543,7 @@ TEST_F(DiskDialog, FileLookedAtEachMinuteAndAtTheEndOneLineAWindowNothingForAnAd
   // The day after, the user's own recording is adopted: no file is known, none is looked at.
   const size_t looks = file.asked.size();
   for (int64_t t : {0, 60, 120}) Tick(2 * 86400 + t, t == 0 ? TICK_ADOPT : TICK_NOTHING);
-  Tick(2 * 86400 + 3600, TICK_STOP);
-  Tick(2 * 86400 + 3601);
+  endDay(2 * 86400);
   EXPECT_EQ(file.asked.size(), looks);
   EXPECT_EQ(bodies(STR_HISTORY_RECORDING_STOPPED).back(), STR_REASON_WINDOW_ENDED);
   EXPECT_EQ(bodies(STR_HISTORY_FILE_NOT_GROWING).size(), 2u);
